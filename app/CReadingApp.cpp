@@ -1,0 +1,26 @@
+#include "app/CReadingApp.h"
+
+#include "app/CReadingDlg.h"
+
+CReadingApp theApp;
+
+// The directory of the running program, with its trailing backslash.
+CString g_strAppDir;
+
+const AFX_MSGMAP* CReadingApp::GetThisMessageMap()
+{
+    // The application handles no commands of its own.
+    static const AFX_MSGMAP map{&CWinApp::GetThisMessageMap, nullptr, 0};
+    return &map;
+}
+
+const AFX_MSGMAP* CReadingApp::GetMessageMap() const { return GetThisMessageMap(); }
+
+BOOL CReadingApp::InitInstance()
+{
+    AfxEnableControlContainer();
+    CReadingDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    return FALSE;
+}

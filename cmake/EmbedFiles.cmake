@@ -1,0 +1,12 @@
+# Writes a header that holds files' bytes as arrays: -DINPUTS=name=path;... -DOUT=header
+set(text "// Generated from the files named below; do not edit.\n#pragma once\n\n")
+foreach(input IN LISTS INPUTS)
+  string(REPLACE "=" ";" pair "${input}")
+  list(GET pair 0 name)
+  list(GET pair 1 path)
+  file(READ "${path}" hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  get_filename_component(file_name "${path}" NAME)
+  string(APPEND text "// ${file_name}\ninline constexpr unsigned char ${name}[] = {${bytes}};\n\n")
+endforeach()
+file(WRITE "${OUT}" "${text}")

@@ -1,0 +1,41 @@
+#include "platform/core/Clock.h"
+
+#include <chrono>
+
+namespace {
+
+std::time_t g_fixedTime = 0;
+
+}  // namespace
+
+SYSTEMTIME LocalTimeFromTime(std::time_t time, WORD milliseconds)
+{
+    std::tm local{};
+    localtime_r(&time, &local);
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(local.tm_year + 1900);
+    st.wMonth = static_cast<WORD>(local.tm_mon + 1);
+    st.wDayOfWeek = static_cast<WORD>(local.tm_wday);
+    st.wDay = static_cast<WORD>(local.tm_mday);
+    st.wHour = static_cast<WORD>(local.tm_hour);
+    st.wMinute = static_cast<WORD>(local.tm_min);
+    st.wSecond = static_cast<WORD>(local.tm_sec);
+    st.wMilliseconds = milliseconds;
+    return st;
+}
+
+void GetLocalTime(SYSTEMTIME* localTime)
+{
+    if (localTime == nullptr)
+        return;
+    if (g_fixedTime != 0) {
+        *localTime = LocalTimeFromTime(g_fixedTime, 0);
+        return;
+    }
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const auto milliseconds = duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    *localTime = LocalTimeFromTime(system_clock::to_time_t(now), static_cast<WORD>(milliseconds));
+}
+
+void SetFixedClock(std::time_t time) { g_fixedTime = time; }

@@ -1,0 +1,15 @@
+// The one local clock. GetLocalTime and the initial value of every date and time field
+// read it; the time zone and daylight saving come from the C library.
+#pragma once
+
+#include <ctime>
+
+#include "platform/core/Types.h"
+
+void GetLocalTime(SYSTEMTIME* localTime);
+
+// The broken-down local time of a moment.
+SYSTEMTIME LocalTimeFromTime(std::time_t time, WORD milliseconds);
+
+// Test seam: fixes the clock at a moment (0 lets it run again).
+void SetFixedClock(std::time_t time);

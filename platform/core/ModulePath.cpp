@@ -1,0 +1,36 @@
+#include "platform/core/ModulePath.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <vector>
+
+#include "platform/core/Paths.h"
+
+namespace {
+
+std::string g_modulePathForTesting;
+
+std::string ExecutablePath()
+{
+    std::vector<char> buffer(PATH_MAX + 1);
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    return length > 0 ? std::string(buffer.data(), static_cast<size_t>(length)) : std::string();
+}
+
+}  // namespace
+
+DWORD GetModuleFileName(HINSTANCE /*module*/, LPTSTR buffer, DWORD size)
+{
+    if (buffer == nullptr || size == 0)
+        return 0;
+    const std::wstring path =
+        DevicePathFromHostPath(g_modulePathForTesting.empty() ? ExecutablePath() : g_modulePathForTesting);
+    const size_t length = std::min(path.size(), static_cast<size_t>(size) - 1);
+    std::wmemcpy(buffer, path.data(), length);
+    buffer[length] = L'\0';
+    return static_cast<DWORD>(length);
+}
+
+void SetModulePathForTesting(const std::string& hostPath) { g_modulePathForTesting = hostPath; }

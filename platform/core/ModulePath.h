@@ -1,0 +1,13 @@
+// The running program's own path, in the device's form (backslashes).
+#pragma once
+
+#include <string>
+
+#include "platform/core/Types.h"
+
+// Copies the program's full path into buffer, cut to fit and always terminated; returns
+// the number of characters copied. module is ignored: the program has one module.
+DWORD GetModuleFileName(HINSTANCE module, LPTSTR buffer, DWORD size);
+
+// Test seam: the host path reported as the program's own (empty: the real one).
+void SetModulePathForTesting(const std::string& hostPath);

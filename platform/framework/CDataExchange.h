@@ -1,0 +1,17 @@
+// The data exchange between a window's controls and its members.
+#pragma once
+
+#include "platform/core/Types.h"
+
+class CWnd;
+
+class CDataExchange {
+public:
+    CDataExchange(CWnd* dialog, BOOL saveAndValidate) : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog) {}
+
+    BOOL m_bSaveAndValidate;  // true: out of the controls into the members
+    CWnd* m_pDlgWnd;
+};
+
+// Attaches a member control object to the dialog's control of that id, once.
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control);

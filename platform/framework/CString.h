@@ -1,0 +1,45 @@
+// The framework's string: wide text, formatted by the device's rules, loaded from string
+// resources, and made from device (Windows-1252) text.
+#pragma once
+
+#include <string>
+
+#include "platform/core/Types.h"
+
+class CString {
+public:
+    CString() = default;
+    CString(LPCTSTR text);
+    CString(LPCTSTR text, int length);
+    // Device text in the 8-bit code page, widened.
+    CString(LPCSTR ansiText);
+
+    int GetLength() const { return static_cast<int>(m_text.size()); }
+    bool IsEmpty() const { return m_text.empty(); }
+    void Empty() { m_text.clear(); }
+    TCHAR GetAt(int index) const { return m_text.at(static_cast<size_t>(index)); }
+    operator LPCTSTR() const { return m_text.c_str(); }
+
+    CString& operator+=(const CString& other);
+    friend CString operator+(const CString& a, const CString& b);
+    friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
+    friend bool operator!=(const CString& a, const CString& b) { return a.m_text != b.m_text; }
+
+    // printf-style formatting with the device's conventions: %s takes a wide string and
+    // %c a wide character, whatever the host C library expects.
+    void Format(LPCTSTR format, ...);
+    // Loads a string from the program's resources; false (and the string unchanged) when
+    // there is none with that id.
+    BOOL LoadString(UINT id);
+    // Replaces every occurrence of oldText, in one pass from the left; returns the count.
+    int Replace(LPCTSTR oldText, LPCTSTR newText);
+    int Find(TCHAR ch) const;
+    int ReverseFind(TCHAR ch) const;
+    CString Left(int count) const;
+    CString Mid(int first) const;
+
+    const std::wstring& Str() const { return m_text; }
+
+private:
+    std::wstring m_text;
+};

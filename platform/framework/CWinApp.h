@@ -1,0 +1,39 @@
+// The application object and the framework's start of the program.
+#pragma once
+
+#include "platform/framework/CCmdTarget.h"
+
+class CWnd;
+
+class CWinApp : public CCmdTarget {
+public:
+    // The program holds exactly one, as a static object.
+    explicit CWinApp(LPCTSTR appName = nullptr);
+    ~CWinApp() override;
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    // The program's own start-up. False ends the program without a message loop.
+    virtual BOOL InitInstance();
+    virtual int Run();
+    virtual int ExitInstance();
+    // An icon group of the program's resources.
+    HICON LoadIcon(UINT id) const;
+
+    // Windows made later without an owner are owned by this one.
+    CWnd* m_pMainWnd = nullptr;
+    LPCTSTR m_pszAppName;
+};
+
+CWinApp* AfxGetApp();
+CWnd* AfxGetMainWnd();
+HINSTANCE AfxGetResourceHandle();
+void AfxSetResourceHandle(HINSTANCE module);
+// Turns on hosting of controls in dialog windows. Every control of this platform is a
+// native widget that any dialog can hold, so this only records the request.
+void AfxEnableControlContainer();
+bool AfxControlContainerEnabled();
+
+// The framework's entry: sets up the window system, then runs the application object's
+// start-up, and its message loop if the start-up asks for one. Returns the exit status.
+int AfxWinMain(int argc, char** argv, HINSTANCE module);

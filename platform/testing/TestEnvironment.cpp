@@ -1,0 +1,119 @@
+#include "platform/testing/TestEnvironment.h"
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLocale>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "platform/core/Clock.h"
+#include "platform/core/ModulePath.h"
+#include "platform/testing/ScriptedUser.h"
+
+namespace {
+
+// The offscreen platform says so each time a window asks for what it cannot do, such as
+// raising itself; that is expected here and only hides what matters.
+QtMessageHandler g_standardMessages = nullptr;
+
+void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (!message.startsWith(QLatin1String("This plugin does not support")) && g_standardMessages != nullptr)
+        g_standardMessages(type, context, message);
+}
+
+}  // namespace
+
+void SetUpWindowSystemForTests(int& argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Dates show in one known short format, whatever the machine's locale.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    static QApplication application(argc, argv);
+    g_standardMessages = qInstallMessageHandler(QuietMessages);
+    QApplication::setQuitOnLastWindowClosed(false);
+    ScriptedUser::InstallGuard();
+}
+
+TimeZoneGuard::TimeZoneGuard(const char* zone)
+{
+    if (const char* previous = std::getenv("TZ")) {
+        m_previous = previous;
+        m_hadPrevious = true;
+    }
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+}
+
+TimeZoneGuard::~TimeZoneGuard()
+{
+    if (m_hadPrevious)
+        ::setenv("TZ", m_previous.c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
+}
+
+FixedClock::FixedClock(int year, int month, int day, int hour, int minute, int second)
+{
+    Set(year, month, day, hour, minute, second);
+}
+
+FixedClock::~FixedClock() { SetFixedClock(0); }
+
+void FixedClock::Set(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = -1;
+    SetFixedClock(std::mktime(&local));
+}
+
+ProgramFolder::ProgramFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "solmira-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot make a temporary program folder");
+    m_path = pattern;
+    SetModulePathForTesting(PathOf("solmira"));
+}
+
+ProgramFolder::~ProgramFolder()
+{
+    SetModulePathForTesting("");
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+void ProgramFolder::Write(const std::string& name, const std::string& bytes) const { WriteFile(PathOf(name), bytes); }
+
+void ProgramFolder::Remove(const std::string& name) const { std::filesystem::remove(PathOf(name)); }
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+int OpenDescriptorCount()
+{
+    int count = 0;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (const dirent* entry = ::readdir(dir))
+            if (entry->d_name[0] != '.')
+                ++count;
+        ::closedir(dir);
+        --count;  // the one opendir holds
+    }
+    return count;
+}

@@ -1,0 +1,56 @@
+// What a test fixes before it runs the program: the window system on Qt's offscreen
+// platform, the time zone, the clock and the program's own folder.
+#pragma once
+
+#include <ctime>
+#include <string>
+
+// Sets up Qt's offscreen platform and the QApplication that every test shares, with a
+// fixed locale. Call once, first thing in the test program's main.
+void SetUpWindowSystemForTests(int& argc, char** argv);
+
+// Pins the time zone for a test and restores the one before it.
+class TimeZoneGuard {
+public:
+    explicit TimeZoneGuard(const char* zone);
+    ~TimeZoneGuard();
+    TimeZoneGuard(const TimeZoneGuard&) = delete;
+    TimeZoneGuard& operator=(const TimeZoneGuard&) = delete;
+
+private:
+    std::string m_previous;
+    bool m_hadPrevious = false;
+};
+
+// Fixes the platform's clock at a local date-time of the current time zone.
+class FixedClock {
+public:
+    FixedClock(int year, int month, int day, int hour = 12, int minute = 0, int second = 0);
+    ~FixedClock();
+    FixedClock(const FixedClock&) = delete;
+    FixedClock& operator=(const FixedClock&) = delete;
+    void Set(int year, int month, int day, int hour = 12, int minute = 0, int second = 0);
+};
+
+// A temporary folder that holds the program: the platform reports "<folder>/solmira" as
+// the program's own path while this object lives. The folder goes with it.
+class ProgramFolder {
+public:
+    ProgramFolder();
+    ~ProgramFolder();
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    std::string PathOf(const std::string& name) const { return m_path + "/" + name; }
+    void Write(const std::string& name, const std::string& bytes) const;
+    void Remove(const std::string& name) const;
+
+private:
+    std::string m_path;
+};
+
+// Writes bytes to a file, replacing it.
+void WriteFile(const std::string& path, const std::string& bytes);
+// The number of file descriptors this process has open.
+int OpenDescriptorCount();

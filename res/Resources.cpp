@@ -1,0 +1,71 @@
+#include "res/Resources.h"
+
+#include "platform/core/Messages.h"
+#include "res/Images.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+
+// Main reading window. The controls without WS_VISIBLE exist but are never shown.
+const DialogItemTemplate kMainItems[] = {
+    {IDC_DATE, ControlClass::DateTimePicker, L"", 29, 8, 58, 12,
+     kChild | WS_TABSTOP | DTS_SHORTDATEFORMAT | DTS_APPCANPARSE | DTS_RIGHTALIGN, WS_EX_CLIENTEDGE, 0},
+    {IDC_VERSE_TEXT, ControlClass::Edit, L"", 0, 20, 138, 121,
+     kChild | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, WS_EX_STATICEDGE, 0},
+    {IDOK, ControlClass::Button, L"May All be Well and Happy!", 0, 140, 138, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON,
+     0, 0},
+    {IDC_STATIC, ControlClass::Static, L"Solmira", 29, 0, 108, 10, kChild | WS_GROUP | SS_LEFT, 0, 0},
+    {IDC_STATIC, ControlClass::Static, nullptr, 0, 0, 21, 20, kChild | SS_BITMAP, 0, IDB_LOGO},
+    {IDC_CALENDAR, ControlClass::MonthCalendar, L"", 0, 20, 138, 100, WS_CHILD | WS_TABSTOP, 0, 0},
+    {IDC_SETTINGS_BUTTON, ControlClass::Button, L"Settings", 0, 121, 40, 14, WS_CHILD | WS_TABSTOP, 0, 0},
+    {IDC_ABOUT_BUTTON, ControlClass::Button, L"About", 98, 121, 40, 14, WS_CHILD | WS_TABSTOP, 0, 0},
+    {IDC_FIRST_BUTTON, ControlClass::Button, L"<<", 0, 8, 14, 12, WS_CHILD | WS_TABSTOP, 0, 0},
+    {IDC_PREVIOUS_BUTTON, ControlClass::Button, L"<", 14, 8, 14, 12, WS_CHILD | WS_TABSTOP, 0, 0},
+    {IDC_NEXT_BUTTON, ControlClass::Button, L">", 96, 8, 14, 12, WS_CHILD | WS_TABSTOP, 0, 0},
+    {IDC_LAST_BUTTON, ControlClass::Button, L">>", 110, 8, 14, 12, WS_CHILD | WS_TABSTOP, 0, 0},
+};
+
+const DialogTemplate kDialogs[] = {
+    {IDD_MAIN, WS_POPUP | WS_VISIBLE | WS_CAPTION | DS_CENTER | DS_SETFONT, WS_EX_CAPTIONOKBTN | WS_EX_APPWINDOW, 0, 0,
+     138, 154, L"REZEZO 1.0", 8, L"System", MakeTable(kMainItems)},
+};
+
+const MenuItemTemplate kOptionsItems[] = {
+    {ID_OPTIONS_ABOUT, L"About"},
+    {0, nullptr},
+    {ID_OPTIONS_SETTINGS, L"&Settings"},
+};
+const PopupTemplate kMenuBarPopups[] = {{L"&Options", MakeTable(kOptionsItems)}};
+const MenuTemplate kMenus[] = {{IDR_MENUBAR, MakeTable(kMenuBarPopups)}};
+
+// Menu 132; one button: no image, command ID_OPTIONS, enabled, drop-down and sized to its
+// caption, caption string 32787, second string 32786, opening pop-up 0.
+const WORD kMenuBarValues[] = {IDR_MENUBAR, 1, 65534, ID_OPTIONS, 4, 24, IDS_OPTIONS_CAPTION, ID_OPTIONS, 0};
+const MenuBarTemplate kMenuBars[] = {{IDR_MENUBAR, MakeTable(kMenuBarValues)}};
+
+const StringResource kStrings[] = {
+    {IDS_ABOUT_TEXT,
+     L"What is Solmira?\r\n\r\n"
+     L"Solmira shows one reading for each day of the year from the book beside it.\r\n\r\n"
+     L"Solmira uses the standard book file \"solmiraverse.pdb\".\r\n" BOOK_SITE_ADDRESS},
+    {ID_OPTIONS_SETTINGS, L"Configure Settings"},
+    {IDS_SETTINGS_ITEM, L"&Settings"},
+    {ID_OPTIONS_ABOUT, L"About Solmira"},
+    {IDS_ABOUT_ITEM, L"&About"},
+    {ID_OPTIONS, L"Options"},
+    {IDS_OPTIONS_CAPTION, L"&Options"},
+};
+
+const ImageResource kIcons[] = {{IDR_MAINFRAME, kIconData, sizeof(kIconData)}};
+const ImageResource kBitmaps[] = {{IDB_LOGO, kLogoData, sizeof(kLogoData)}};
+
+const ResourceModule kModule{
+    MakeTable(kDialogs), MakeTable(kMenus), MakeTable(kMenuBars),
+    MakeTable(kStrings), MakeTable(kIcons), MakeTable(kBitmaps),
+};
+
+}  // namespace
+
+HINSTANCE ProgramResources() { return &kModule; }

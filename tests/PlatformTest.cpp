@@ -1,0 +1,173 @@
+// The platform layer where a fault could hide: formatting, the device code page, paths in
+// the device's form, and files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unicode/ucnv.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "platform/core/CodePage.h"
+#include "platform/core/ModulePath.h"
+#include "platform/core/Paths.h"
+#include "platform/framework/CFile.h"
+#include "platform/framework/CString.h"
+#include "platform/framework/CWinApp.h"
+#include "platform/testing/TestEnvironment.h"
+#include "res/Resources.h"
+
+namespace {
+
+TEST(CStringTest, FormatFollowsTheDeviceRules)
+{
+    const std::wstring longText(1000, L'\u2019');
+    struct Case {
+        const char* name;
+        std::function<void(CString&)> format;
+        std::wstring expected;
+    };
+    const Case cases[] = {
+        {"wide %s", [](CString& s) { s.Format(L"Verse %d:\r\n\r\n%s", 36, L"Caf\u00e9 \u20ac"); },
+         L"Verse 36:\r\n\r\nCaf\u00e9 \u20ac"},
+        {"undefined code page bytes pass through",
+         [](CString& s) { s.Format(L"[%s]", L"\u0081\u008d\u008f\u0090\u009d"); }, L"[\u0081\u008d\u008f\u0090\u009d]"},
+        {"empty %s", [](CString& s) { s.Format(L"Verse %d:\r\n\r\n%s", 1, L""); }, L"Verse 1:\r\n\r\n"},
+        {"longer than the first buffer", [&longText](CString& s) { s.Format(L"<%s>", longText.c_str()); },
+         L"<" + longText + L">"},
+        {"width and flags", [](CString& s) { s.Format(L"%5s|%-4s|%02d|%%|%c", L"ab", L"c", 7, L'\u00e9'); },
+         L"   ab|c   |07|%|\u00e9"},
+        {"minute always two digits", [](CString& s) { s.Format(L"%d:%02d", 0, 5); }, L"0:05"},
+        {"explicit wide length", [](CString& s) { s.Format(L"%ls", L"x"); }, L"x"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CString s;
+        c.format(s);
+        EXPECT_EQ(s.Str(), c.expected);
+    }
+}
+
+TEST(CStringTest, ReplaceMakesOnePassAndResourcesLoad)
+{
+    CString text(L"A\nB\r\nC\n");
+    EXPECT_EQ(text.Replace(L"\n", L"\r\n"), 3);
+    EXPECT_EQ(text.Str(), L"A\r\nB\r\r\nC\r\n");
+    EXPECT_EQ(text.Replace(L"", L"x"), 0);
+
+    AfxSetResourceHandle(ProgramResources());
+    CString caption(L"unchanged");
+    EXPECT_FALSE(caption.LoadString(4242));
+    EXPECT_EQ(caption.Str(), L"unchanged");
+    EXPECT_TRUE(caption.LoadString(32787));
+    EXPECT_EQ(caption.Str(), L"&Options");
+}
+
+// Every byte of the device code page against ICU's windows-1252 converter, which agrees
+// with the device on the five bytes the code page leaves undefined.
+TEST(CodePageTest, EveryByteMatchesTheDevice)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* icu = ucnv_open("windows-1252", &status);
+    ASSERT_TRUE(U_SUCCESS(status));
+    for (int b = 0; b < 256; ++b) {
+        const char byte = static_cast<char>(b);
+        UChar expected[4] = {};
+        status = U_ZERO_ERROR;
+        const int32_t length = ucnv_toUChars(icu, expected, 4, &byte, 1, &status);
+        ASSERT_TRUE(U_SUCCESS(status)) << b;
+        ASSERT_EQ(length, 1) << b;
+        EXPECT_EQ(static_cast<unsigned>(WideCharFromAnsi(static_cast<BYTE>(b))), static_cast<unsigned>(expected[0]))
+            << "byte " << b;
+    }
+    ucnv_close(icu);
+
+    for (const BYTE undefined : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
+        EXPECT_EQ(WideCharFromAnsi(undefined), static_cast<wchar_t>(undefined));
+    // Through the framework's string, as the book reader converts.
+    EXPECT_EQ(CString("\x93Hi\x94 \x80\x81\xff").Str(), L"\u201cHi\u201d \u20ac\u0081\u00ff");
+    wchar_t small[2];
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "abc", -1, nullptr, 0), 4);
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "abc", 3, small, 2), 0) << "a buffer too small takes nothing";
+}
+
+TEST(PathTest, PathsTakeTheDeviceFormAndBack)
+{
+    const std::pair<std::string, std::wstring> cases[] = {
+        {"/home/ann/Solmira/solmira", L"\\home\\ann\\Solmira\\solmira"},
+        {"/tmp/d\u00e9j\u00e0 vu/solmiraverse.pdb", L"\\tmp\\d\u00e9j\u00e0 vu\\solmiraverse.pdb"},
+        {"solmira", L"solmira"},
+        {"", L""},
+    };
+    for (const auto& [host, device] : cases) {
+        SCOPED_TRACE(host);
+        EXPECT_EQ(DevicePathFromHostPath(host), device);
+        EXPECT_EQ(HostPathFromDevicePath(device.c_str()), host);
+    }
+}
+
+TEST(PathTest, TheModulePathFitsItsBufferAndCanBeDeep)
+{
+    const std::string deep = "/opt/" + std::string(300, 'd') + "/solmira";
+    SetModulePathForTesting(deep);
+    std::wstring buffer(MAX_PATH, L'?');
+    const DWORD length = GetModuleFileName(nullptr, buffer.data(), MAX_PATH);
+    EXPECT_EQ(length, deep.size()) << "a path longer than the device's 260 characters is whole";
+    EXPECT_EQ(buffer.substr(0, length), DevicePathFromHostPath(deep));
+
+    wchar_t small[8];
+    EXPECT_EQ(GetModuleFileName(nullptr, small, 8), 7u);
+    EXPECT_EQ(std::wstring(small), L"\\opt\\dd");
+    SetModulePathForTesting("");
+    EXPECT_EQ(GetModuleFileName(nullptr, small, 8), 7u) << "the real path starts with a backslash";
+    EXPECT_EQ(small[0], L'\\');
+}
+
+TEST(CFileTest, FailuresAreResultsAndNoDescriptorLeaks)
+{
+    ProgramFolder folder;
+    folder.Write("data", "0123456789");
+    std::filesystem::create_directory(folder.PathOf("folder"));
+    ASSERT_EQ(::mkfifo(folder.PathOf("fifo").c_str(), 0600), 0);
+    const auto device = [&folder](const std::string& name) { return DevicePathFromHostPath(folder.PathOf(name)); };
+    const int descriptors = OpenDescriptorCount();
+
+    struct Case {
+        const char* name;
+        UINT flags;
+        bool opens;
+    };
+    const Case opens[] = {
+        {"missing", CFile::modeRead | CFile::typeBinary, false},
+        {"folder", CFile::modeRead | CFile::typeBinary, false},
+        {"fifo", CFile::modeRead | CFile::typeBinary, false},  // must not block
+        {"data", CFile::modeRead | CFile::typeBinary, true},
+    };
+    for (const Case& c : opens) {
+        SCOPED_TRACE(c.name);
+        CFile file;
+        EXPECT_EQ(file.Open(device(c.name).c_str(), c.flags) != FALSE, c.opens);
+    }
+
+    CFile file;
+    char buffer[16] = {};
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u) << "nothing open";
+    EXPECT_EQ(file.GetLength(), 0u);
+    file.Close();  // harmless when nothing is open
+    ASSERT_TRUE(file.Open(device("data").c_str(), CFile::modeRead | CFile::typeBinary));
+    EXPECT_EQ(file.GetLength(), 10u);
+    EXPECT_EQ(file.Seek(4, CFile::begin), 4);
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 6u) << "fewer bytes when the file ends first";
+    EXPECT_EQ(file.Seek(100, CFile::begin), 100) << "past the end is allowed";
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
+    EXPECT_FALSE(file.Write("x", 1)) << "opened for reading only";
+    ASSERT_TRUE(file.Open(device("data").c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary));
+    EXPECT_EQ(file.GetLength(), 0u) << "creating empties the file";
+    EXPECT_TRUE(file.Write("abc", 3));
+    file.Close();
+    EXPECT_EQ(std::filesystem::file_size(folder.PathOf("data")), 3u);
+    EXPECT_FALSE(file.Open(device("folder").c_str(), CFile::modeCreate | CFile::modeWrite));
+    EXPECT_EQ(OpenDescriptorCount(), descriptors);
+}
+
+}  // namespace

@@ -1,0 +1,238 @@
+// The reading window driven as a user would: the real start-up runs in-process with a
+// fixed clock, a pinned time zone and a temporary program folder.
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAbstractScrollArea>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/AppDir.h"
+#include "platform/core/Messages.h"
+#include "platform/core/ModulePath.h"
+#include "platform/framework/CWinApp.h"
+#include "platform/testing/ScriptedUser.h"
+#include "platform/testing/TestEnvironment.h"
+#include "res/Resources.h"
+#include "res/resource.h"
+#include "tools/PalmDatabase.h"
+
+namespace {
+
+const std::wstring kMainCaption = L"REZEZO 1.0";
+const std::wstring kBookError =
+    L"Failed to open book \"solmiraverse.pdb\"\nPlease download from https://www.example.org/solmira/";
+
+// Record k reads "Reading k", on two lines for every tenth record.
+std::string RecordText(int k)
+{
+    return "Reading " + std::to_string(k) + (k % 10 == 0 ? "\nsecond line" : "");
+}
+
+std::wstring ShownText(int k)
+{
+    const std::wstring text = QString::fromStdString(RecordText(k)).toStdWString();
+    std::wstring shown;
+    for (wchar_t c : text)
+        shown += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
+    return L"Verse " + std::to_wstring(k) + L":\r\n\r\n" + shown;
+}
+
+std::string MakeBook()
+{
+    std::vector<std::string> records{"Test book"};
+    for (int k = 1; k <= 365; ++k)
+        records.push_back(RecordText(k));
+    return BuildPalmDatabase("Test book", records);
+}
+
+// The verse text as the window holds it, without the soft breaks of wrapped lines.
+std::wstring VerseText(const WindowView& window)
+{
+    std::wstring text = window.ControlText(IDC_VERSE_TEXT);
+    for (size_t at = text.find(L"\r\r\n"); at != std::wstring::npos; at = text.find(L"\r\r\n", at))
+        text.erase(at, 3);
+    return text;
+}
+
+class ReadingWindowTest : public ::testing::Test {
+protected:
+    int RunProgram() { return AfxWinMain(0, nullptr, ProgramResources()); }
+
+    TimeZoneGuard m_zone{"CET-1CEST,M3.5.0,M10.5.0/3"};
+    FixedClock m_clock{2026, 2, 5, 9, 30};
+    ProgramFolder m_folder;
+    ScriptedUser m_user;
+};
+
+TEST_F(ReadingWindowTest, StartWithTheBookShowsTodaysReading)
+{
+    m_folder.Write("solmiraverse.pdb", MakeBook());
+    m_user.Expect(kMainCaption, [](WindowView& w) {
+        EXPECT_EQ(VerseText(w), ShownText(36));
+        EXPECT_TRUE(w.HasFocus(IDC_DATE));
+        EXPECT_TRUE(w.HasIcon());
+        EXPECT_EQ(w.ControlText(IDOK), L"May All be Well and Happy!");
+        for (int hidden : {IDC_CALENDAR, IDC_SETTINGS_BUTTON, IDC_ABOUT_BUTTON, IDC_FIRST_BUTTON, IDC_LAST_BUTTON})
+            EXPECT_FALSE(w.IsVisible(hidden)) << hidden;
+        // The text box wraps long lines and scrolls only vertically; the user cannot edit it.
+        auto* box = qobject_cast<QPlainTextEdit*>(w.ControlWidget(IDC_VERSE_TEXT));
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->isReadOnly());
+        EXPECT_EQ(box->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        EXPECT_EQ(box->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        EXPECT_EQ(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        w.Click(IDOK);
+    });
+    EXPECT_EQ(RunProgram(), 0);
+    EXPECT_EQ(m_user.Remaining(), 0u);
+    EXPECT_EQ(std::wstring(g_strAppDir), QString::fromStdString(m_folder.Path() + "/").replace('/', '\\').toStdWString());
+}
+
+TEST_F(ReadingWindowTest, StartWithoutTheBookReportsItOnceThenShowsHeadings)
+{
+    m_user.Expect(L"Error!", [](WindowView& w) {
+        EXPECT_EQ(w.MessageText(), kBookError);
+        w.Click(IDOK);
+    });
+    m_user.Expect(kMainCaption, [](WindowView& w) {
+        EXPECT_EQ(VerseText(w), L"Verse 36:\r\n\r\n");
+        w.PickDate(IDC_DATE, QDate(2026, 3, 1));
+        EXPECT_EQ(VerseText(w), L"Verse 60:\r\n\r\n");
+        w.Key(Qt::Key_Escape);
+    });
+    RunProgram();
+    EXPECT_EQ(m_user.Remaining(), 0u);
+}
+
+TEST_F(ReadingWindowTest, ChangingTheDateShowsItsReading)
+{
+    m_folder.Write("solmiraverse.pdb", MakeBook());
+    struct Case {
+        QDate date;
+        int verse;
+    };
+    const Case cases[] = {
+        {QDate(2008, 2, 29), 1},    // the leap day shares 1 January's reading
+        {QDate(2008, 2, 28), 59},   //
+        {QDate(2008, 3, 1), 60},    //
+        {QDate(2000, 2, 29), 60},   // a century year has no leap day of its own
+        {QDate(2007, 12, 31), 365}, //
+        {QDate(2008, 12, 31), 365}, //
+        {QDate(2026, 1, 1), 1},     //
+        {QDate(2026, 7, 4), 185},
+    };
+    m_user.Expect(kMainCaption, [&cases](WindowView& w) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.date.toString(Qt::ISODate).toStdString());
+            w.PickDate(IDC_DATE, c.date);
+            EXPECT_EQ(VerseText(w), ShownText(c.verse));
+        }
+        // Typed into the field, month, day and year in turn.
+        w.TypeInto(IDC_DATE, "12312007");
+        EXPECT_EQ(VerseText(w), ShownText(365));
+        w.Click(IDOK);
+    });
+    RunProgram();
+}
+
+TEST_F(ReadingWindowTest, ABookPutInPlaceWhileRunningIsReadAtTheNextDate)
+{
+    const ProgramFolder& folder = m_folder;
+    m_user.Expect(L"Error!", [](WindowView& w) { w.Click(IDOK); });
+    m_user.Expect(kMainCaption, [&folder](WindowView& w) {
+        folder.Write("solmiraverse.pdb", MakeBook());
+        EXPECT_EQ(VerseText(w), L"Verse 36:\r\n\r\n");
+        w.PickDate(IDC_DATE, QDate(2026, 2, 6));
+        EXPECT_EQ(VerseText(w), ShownText(37));
+        folder.Remove("solmiraverse.pdb");
+        w.PickDate(IDC_DATE, QDate(2026, 2, 7));
+        EXPECT_EQ(VerseText(w), L"Verse 38:\r\n\r\n");
+        w.Click(IDOK);
+    });
+    RunProgram();
+    EXPECT_EQ(m_user.Remaining(), 0u);
+}
+
+TEST_F(ReadingWindowTest, TheBottomButtonEscapeAndEnterEndTheProgram)
+{
+    m_folder.Write("solmiraverse.pdb", MakeBook());
+    const std::pair<const char*, std::function<void(WindowView&)>> endings[] = {
+        {"bottom button", [](WindowView& w) { w.Click(IDOK); }},
+        {"Escape", [](WindowView& w) { w.Key(Qt::Key_Escape); }},
+        {"Enter", [](WindowView& w) { w.Key(Qt::Key_Return); }},
+    };
+    for (const auto& [name, end] : endings) {
+        SCOPED_TRACE(name);
+        m_user.Expect(kMainCaption, end);
+        RunProgram();
+        EXPECT_EQ(m_user.Remaining(), 0u);
+    }
+}
+
+TEST_F(ReadingWindowTest, HiddenControlsAnswerTheirHandlers)
+{
+    m_folder.Write("solmiraverse.pdb", MakeBook());
+    m_user.Expect(kMainCaption, [](WindowView& w) {
+        w.SelectHiddenCalendarDate(IDC_CALENDAR, QDate(2026, 12, 31));
+        EXPECT_EQ(VerseText(w), ShownText(365));
+        w.PressHiddenButton(IDC_ABOUT_BUTTON);
+        EXPECT_EQ(VerseText(w).rfind(L"What is Solmira?", 0), 0u);
+        // Buttons with no handler change nothing.
+        w.PressHiddenButton(IDC_NEXT_BUTTON);
+        EXPECT_EQ(VerseText(w).rfind(L"What is Solmira?", 0), 0u);
+        w.Click(IDOK);
+    });
+    RunProgram();
+}
+
+TEST_F(ReadingWindowTest, WrappedLinesReadBackWithSoftBreaks)
+{
+    std::vector<std::string> records(366, "short");
+    records[36] = std::string(40, 'x') + " " + std::string(200, 'y') + " and more words that go on past the edge";
+    m_folder.Write("solmiraverse.pdb", BuildPalmDatabase("Long", records));
+    m_user.Expect(kMainCaption, [&records](WindowView& w) {
+        const std::wstring raw = w.ControlText(IDC_VERSE_TEXT);
+        EXPECT_NE(raw.find(L"\r\r\n"), std::wstring::npos) << "a long line must wrap";
+        EXPECT_EQ(VerseText(w), L"Verse 36:\r\n\r\n" + QString::fromStdString(records[36]).toStdWString());
+        w.Click(IDOK);
+    });
+    RunProgram();
+}
+
+TEST_F(ReadingWindowTest, AProgramPathWithoutABackslashLooksBesideTheWorkingFolder)
+{
+    m_folder.Write("solmiraverse.pdb", MakeBook());
+    char previous[4096];
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir(m_folder.Path().c_str()), 0);
+    SetModulePathForTesting("solmira");
+    m_user.Expect(kMainCaption, [](WindowView& w) {
+        EXPECT_EQ(VerseText(w), ShownText(36));
+        w.Click(IDOK);
+    });
+    RunProgram();
+    EXPECT_TRUE(g_strAppDir.IsEmpty());
+    ASSERT_EQ(chdir(previous), 0);
+}
+
+TEST_F(ReadingWindowTest, AWindowTheTestDoesNotHandleFailsAndIsClosed)
+{
+    // No step expects either window: both fail the test and are closed, so the run ends.
+    ::testing::TestPartResultArray failures;
+    {
+        ::testing::ScopedFakeTestPartResultReporter reporter(
+            ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
+        RunProgram();
+    }
+    ASSERT_EQ(failures.size(), 2);
+    EXPECT_NE(std::string(failures.GetTestPartResult(0).message()).find("Error!"), std::string::npos);
+    EXPECT_NE(std::string(failures.GetTestPartResult(1).message()).find("REZEZO 1.0"), std::string::npos);
+}
+
+}  // namespace

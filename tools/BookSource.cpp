@@ -1,0 +1,151 @@
+#include "tools/BookSource.h"
+
+#include <cstdio>
+#include <map>
+
+#include "platform/core/CodePage.h"
+
+namespace {
+
+const std::string kMarker = "@@";
+
+// Decodes one UTF-8 character at i, moving i past it; -1 for a malformed sequence.
+long DecodeUtf8(const std::string& s, std::size_t& i)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char lead = byte(i);
+    int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : -1;
+    if (extra < 0 || i + extra >= s.size()) {
+        ++i;
+        return -1;
+    }
+    long code = extra == 0 ? lead : lead & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) {
+            ++i;
+            return -1;
+        }
+        code = (code << 6) | (byte(i + k) & 0x3F);
+    }
+    static const long kMinimum[] = {0, 0x80, 0x800, 0x10000};
+    i += extra + 1;
+    if (code < kMinimum[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return -1;
+    return code;
+}
+
+void AppendUtf8(std::string& out, unsigned long c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+bool IsBlank(const std::string& line) { return line.find_first_not_of(" \t") == std::string::npos; }
+
+}  // namespace
+
+bool EncodeWindows1252(const std::string& utf8, std::string& out, long& badCharacter)
+{
+    // The code page's characters, from the device's own table.
+    static const std::map<long, char> kBytes = [] {
+        std::map<long, char> bytes;
+        for (int b = 1; b < 256; ++b)
+            bytes[static_cast<long>(WideCharFromAnsi(static_cast<BYTE>(b)))] = static_cast<char>(b);
+        return bytes;
+    }();
+    out.clear();
+    for (std::size_t i = 0; i < utf8.size();) {
+        const long c = DecodeUtf8(utf8, i);
+        const auto found = kBytes.find(c);
+        if (found == kBytes.end()) {
+            badCharacter = c;
+            return false;
+        }
+        out += found->second;
+    }
+    return true;
+}
+
+std::string Utf8FromWide(const std::wstring& wide)
+{
+    std::string out;
+    for (wchar_t c : wide)
+        AppendUtf8(out, static_cast<unsigned long>(c));
+    return out;
+}
+
+bool ParseBookSource(const std::string& utf8Source, std::vector<std::string>& records, BookSourceError& error)
+{
+    records.clear();
+    std::vector<std::vector<std::string>> lines;
+    int lineNumber = 0;
+    std::size_t start = 0;
+    while (start < utf8Source.size()) {
+        std::size_t end = utf8Source.find('\n', start);
+        if (end == std::string::npos)
+            end = utf8Source.size();
+        std::string line = utf8Source.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.compare(0, kMarker.size(), kMarker) == 0) {
+            const std::string number = line.substr(kMarker.size());
+            const std::string expected = std::to_string(lines.size());
+            const std::size_t digits = number.find_first_not_of(' ');
+            if (digits == std::string::npos || number.substr(digits) != expected) {
+                error = {lineNumber, "expected the marker \"@@ " + expected + "\""};
+                return false;
+            }
+            lines.emplace_back();
+            continue;
+        }
+        if (lines.empty())
+            continue;  // a note before the first record
+        std::string encoded;
+        long bad = 0;
+        if (!EncodeWindows1252(line, encoded, bad)) {
+            char what[96];
+            if (bad < 0)
+                std::snprintf(what, sizeof what, "bytes that are not UTF-8");
+            else
+                std::snprintf(what, sizeof what, "the character U+%04lX, which Windows-1252 cannot hold", bad);
+            error = {lineNumber, what};
+            return false;
+        }
+        if (encoded.find('\0') != std::string::npos) {
+            error = {lineNumber, "a zero character, which would end the text"};
+            return false;
+        }
+        lines.back().push_back(encoded);
+    }
+    if (lines.empty()) {
+        error = {0, "no records: the source has no \"@@ 0\" marker"};
+        return false;
+    }
+    for (std::vector<std::string>& record : lines) {
+        while (!record.empty() && IsBlank(record.back()))
+            record.pop_back();
+        std::size_t first = 0;
+        while (first < record.size() && IsBlank(record[first]))
+            ++first;
+        std::string text;
+        for (std::size_t i = first; i < record.size(); ++i)
+            text += (i > first ? "\n" : "") + record[i];
+        records.push_back(text);
+    }
+    return true;
+}
