@@ -14,7 +14,10 @@ const AFX_MSGMAP* CReadingApp::GetThisMessageMap()
     return &map;
 }
 
-const AFX_MSGMAP* CReadingApp::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CReadingApp::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
 
 BOOL CReadingApp::InitInstance()
 {

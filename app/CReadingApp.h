@@ -4,7 +4,8 @@
 
 #include "platform/framework/CWinApp.h"
 
-class CReadingApp : public CWinApp {
+class CReadingApp : public CWinApp
+{
 public:
     CReadingApp() = default;
     ~CReadingApp() override = default;

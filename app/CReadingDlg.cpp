@@ -28,7 +28,10 @@ const AFX_MSGMAP* CReadingDlg::GetThisMessageMap()
     return &map;
 }
 
-const AFX_MSGMAP* CReadingDlg::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CReadingDlg::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
 
 void CReadingDlg::DoDataExchange(CDataExchange* pDX)
 {
@@ -101,7 +104,10 @@ void CReadingDlg::OnCalendarSelChange(NMHDR* /*pNMHDR*/, LRESULT* pResult)
     *pResult = 0;
 }
 
-void CReadingDlg::OnCloseButton() { EndDialog(0); }
+void CReadingDlg::OnCloseButton()
+{
+    EndDialog(0);
+}
 
 // The hidden About button puts the About text into the text box.
 void CReadingDlg::OnAboutButton()

@@ -5,7 +5,8 @@
 #include "platform/framework/CDialog.h"
 #include "platform/framework/Controls.h"
 
-class CReadingDlg : public CDialog {
+class CReadingDlg : public CDialog
+{
 public:
     explicit CReadingDlg(CWnd* parentWnd = nullptr);
     ~CReadingDlg() override = default;

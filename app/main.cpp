@@ -3,4 +3,7 @@
 #include "app/CReadingApp.h"
 #include "res/Resources.h"
 
-int main(int argc, char* argv[]) { return AfxWinMain(argc, argv, ProgramResources()); }
+int main(int argc, char* argv[])
+{
+    return AfxWinMain(argc, argv, ProgramResources());
+}

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <new>
 
-namespace {
+namespace
+{
 
 // Where the header keeps the record count and the record list.
 constexpr std::int64_t kRecordCountOffset = 76;

@@ -5,7 +5,8 @@
 #include "platform/framework/CFile.h"
 #include "platform/framework/CString.h"
 
-class CBookFile : public CFile {
+class CBookFile : public CFile
+{
 public:
     CBookFile() = default;
 

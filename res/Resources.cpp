@@ -4,7 +4,8 @@
 #include "res/Images.h"
 #include "res/resource.h"
 
-namespace {
+namespace
+{
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 
@@ -68,4 +69,7 @@ const ResourceModule kModule{
 
 }  // namespace
 
-HINSTANCE ProgramResources() { return &kModule; }
+HINSTANCE ProgramResources()
+{
+    return &kModule;
+}

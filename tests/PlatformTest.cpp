@@ -17,7 +17,8 @@
 #include "platform/testing/TestEnvironment.h"
 #include "res/Resources.h"
 
-namespace {
+namespace
+{
 
 TEST(CStringTest, FormatFollowsTheDeviceRules)
 {

@@ -4,9 +4,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QAbstractScrollArea>
+#include <QGuiApplication>
+#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QScrollBar>
+#include <QScreen>
 
 #include <functional>
 #include <string>
@@ -22,7 +23,8 @@
 #include "res/resource.h"
 #include "tools/PalmDatabase.h"
 
-namespace {
+namespace
+{
 
 const std::wstring kMainCaption = L"REZEZO 1.0";
 const std::wstring kBookError =
@@ -60,7 +62,8 @@ std::wstring VerseText(const WindowView& window)
     return text;
 }
 
-class ReadingWindowTest : public ::testing::Test {
+class ReadingWindowTest : public ::testing::Test
+{
 protected:
     int RunProgram() { return AfxWinMain(0, nullptr, ProgramResources()); }
 
@@ -78,6 +81,15 @@ TEST_F(ReadingWindowTest, StartWithTheBookShowsTodaysReading)
         EXPECT_TRUE(w.HasFocus(IDC_DATE));
         EXPECT_TRUE(w.HasIcon());
         EXPECT_EQ(w.ControlText(IDOK), L"May All be Well and Happy!");
+        EXPECT_FALSE(w.DoneButtonShown());
+        EXPECT_TRUE(w.Style() & WS_NONAVDONEBUTTON);
+        EXPECT_EQ(w.MenuBar(), std::vector<std::wstring>{L"&Options: About|-|&Settings"});
+        // 138 dialog units of the 8-point interface font: about the handheld's 240 pixels.
+        EXPECT_NEAR(w.Widget()->width(), 240, 40);
+        // Centred on the screen before the menu bar is put up below it.
+        const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+        EXPECT_NEAR(w.Widget()->geometry().center().x(), centre.x(), 2);
+        EXPECT_NEAR(w.Widget()->geometry().center().y(), centre.y(), 30);
         for (int hidden : {IDC_CALENDAR, IDC_SETTINGS_BUTTON, IDC_ABOUT_BUTTON, IDC_FIRST_BUTTON, IDC_LAST_BUTTON})
             EXPECT_FALSE(w.IsVisible(hidden)) << hidden;
         // The text box wraps long lines and scrolls only vertically; the user cannot edit it.
@@ -91,13 +103,22 @@ TEST_F(ReadingWindowTest, StartWithTheBookShowsTodaysReading)
     });
     EXPECT_EQ(RunProgram(), 0);
     EXPECT_EQ(m_user.Remaining(), 0u);
-    EXPECT_EQ(std::wstring(g_strAppDir), QString::fromStdString(m_folder.Path() + "/").replace('/', '\\').toStdWString());
+    EXPECT_EQ(std::wstring(g_strAppDir),
+              QString::fromStdString(m_folder.Path() + "/").replace('/', '\\').toStdWString());
 }
 
 TEST_F(ReadingWindowTest, StartWithoutTheBookReportsItOnceThenShowsHeadings)
 {
     m_user.Expect(L"Error!", [](WindowView& w) {
         EXPECT_EQ(w.MessageText(), kBookError);
+        auto* box = qobject_cast<QMessageBox*>(w.Widget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(box->buttons().size(), 1);
+        // The box belongs to the main window, which is not shown yet and shows no verse yet.
+        EXPECT_EQ(w.Owner().Caption(), kMainCaption);
+        EXPECT_FALSE(w.Owner().IsShown());
+        EXPECT_EQ(w.Owner().ControlText(IDC_VERSE_TEXT), L"");
         w.Click(IDOK);
     });
     m_user.Expect(kMainCaption, [](WindowView& w) {
@@ -118,13 +139,13 @@ TEST_F(ReadingWindowTest, ChangingTheDateShowsItsReading)
         int verse;
     };
     const Case cases[] = {
-        {QDate(2008, 2, 29), 1},    // the leap day shares 1 January's reading
-        {QDate(2008, 2, 28), 59},   //
-        {QDate(2008, 3, 1), 60},    //
-        {QDate(2000, 2, 29), 60},   // a century year has no leap day of its own
-        {QDate(2007, 12, 31), 365}, //
-        {QDate(2008, 12, 31), 365}, //
-        {QDate(2026, 1, 1), 1},     //
+        {QDate(2008, 2, 29), 1},     // the leap day shares 1 January's reading
+        {QDate(2008, 2, 28), 59},    //
+        {QDate(2008, 3, 1), 60},     //
+        {QDate(2000, 2, 29), 60},    // a century year has no leap day of its own
+        {QDate(2007, 12, 31), 365},  //
+        {QDate(2008, 12, 31), 365},  //
+        {QDate(2026, 1, 1), 1},      //
         {QDate(2026, 7, 4), 185},
     };
     m_user.Expect(kMainCaption, [&cases](WindowView& w) {

@@ -6,7 +6,7 @@
 
 int main(int argc, char** argv)
 {
-    SetUpWindowSystemForTests(argc, argv);
+    WindowSystemForTests windowSystem(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -5,16 +5,22 @@
 
 #include "platform/core/CodePage.h"
 
-namespace {
+namespace
+{
 
 const std::string kMarker = "@@";
+constexpr std::size_t kMaxRecords = 65535;
 
 // Decodes one UTF-8 character at i, moving i past it; -1 for a malformed sequence.
 long DecodeUtf8(const std::string& s, std::size_t& i)
 {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char lead = byte(i);
-    int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : -1;
+    int extra = lead < 0x80             ? 0
+                : (lead & 0xE0) == 0xC0 ? 1
+                : (lead & 0xF0) == 0xE0 ? 2
+                : (lead & 0xF8) == 0xF0 ? 3
+                                        : -1;
     if (extra < 0 || i + extra >= s.size()) {
         ++i;
         return -1;
@@ -53,7 +59,10 @@ void AppendUtf8(std::string& out, unsigned long c)
     }
 }
 
-bool IsBlank(const std::string& line) { return line.find_first_not_of(" \t") == std::string::npos; }
+bool IsBlank(const std::string& line)
+{
+    return line.find_first_not_of(" \t") == std::string::npos;
+}
 
 }  // namespace
 
@@ -92,7 +101,8 @@ bool ParseBookSource(const std::string& utf8Source, std::vector<std::string>& re
     records.clear();
     std::vector<std::vector<std::string>> lines;
     int lineNumber = 0;
-    std::size_t start = 0;
+    // A byte-order mark that some editors put first is not part of the text.
+    std::size_t start = utf8Source.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (start < utf8Source.size()) {
         std::size_t end = utf8Source.find('\n', start);
         if (end == std::string::npos)
@@ -126,14 +136,14 @@ bool ParseBookSource(const std::string& utf8Source, std::vector<std::string>& re
             error = {lineNumber, what};
             return false;
         }
-        if (encoded.find('\0') != std::string::npos) {
-            error = {lineNumber, "a zero character, which would end the text"};
-            return false;
-        }
         lines.back().push_back(encoded);
     }
     if (lines.empty()) {
         error = {0, "no records: the source has no \"@@ 0\" marker"};
+        return false;
+    }
+    if (lines.size() > kMaxRecords) {
+        error = {0, "more than " + std::to_string(kMaxRecords) + " records, which a book cannot hold"};
         return false;
     }
     for (std::vector<std::string>& record : lines) {

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 constexpr std::size_t kHeaderSize = 78;
 constexpr std::size_t kEntrySize = 8;

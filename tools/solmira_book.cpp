@@ -27,7 +27,8 @@
 #include "tools/BookSource.h"
 #include "tools/PalmDatabase.h"
 
-namespace {
+namespace
+{
 
 constexpr int kOk = 0;
 constexpr int kProblem = 1;
@@ -60,7 +61,9 @@ bool OpenAsProgram(CBookFile& book, const std::string& path)
 
 bool ParseInt(const std::string& text, long long low, long long high, long long& value)
 {
-    if (text.empty())
+    // Digits only, with an optional minus: no spaces or plus signs.
+    const std::size_t digits = text[0] == '-' ? 1 : 0;
+    if (text.size() == digits || text.find_first_not_of("0123456789", digits) != std::string::npos)
         return false;
     errno = 0;
     char* end = nullptr;
@@ -71,10 +74,13 @@ bool ParseInt(const std::string& text, long long low, long long high, long long&
 // YYYY-MM-DD, a date of the calendar from year 1601 to 9999.
 bool ParseDate(const std::string& text, SYSTEMTIME& date)
 {
-    int year = 0, month = 0, day = 0;
-    char extra = 0;
-    if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &extra) != 3)
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-' ||
+        (text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2)).find_first_not_of("0123456789") !=
+            std::string::npos)
         return false;
+    const int year = std::stoi(text.substr(0, 4));
+    const int month = std::stoi(text.substr(5, 2));
+    const int day = std::stoi(text.substr(8, 2));
     if (year < 1601 || year > 9999 || month < 1 || month > 12 || day < 1)
         return false;
     // The real calendar decides whether a 29 February exists.
@@ -97,8 +103,8 @@ int Build(const std::string& sourcePath, const std::string& outPath)
     std::vector<std::string> records;
     BookSourceError error;
     if (!ParseBookSource(source, records, error))
-        return Fail(kProblem, sourcePath + (error.line > 0 ? ":" + std::to_string(error.line) : "") + ": " +
-                                  error.message);
+        return Fail(kProblem,
+                    sourcePath + (error.line > 0 ? ":" + std::to_string(error.line) : "") + ": " + error.message);
     // The database name is the title's first line.
     const std::string name = records[0].substr(0, records[0].find('\n'));
     const std::string bytes = BuildPalmDatabase(name, records);

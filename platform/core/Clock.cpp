@@ -2,7 +2,8 @@
 
 #include <chrono>
 
-namespace {
+namespace
+{
 
 std::time_t g_fixedTime = 0;
 
@@ -38,4 +39,7 @@ void GetLocalTime(SYSTEMTIME* localTime)
     *localTime = LocalTimeFromTime(system_clock::to_time_t(now), static_cast<WORD>(milliseconds));
 }
 
-void SetFixedClock(std::time_t time) { g_fixedTime = time; }
+void SetFixedClock(std::time_t time)
+{
+    g_fixedTime = time;
+}

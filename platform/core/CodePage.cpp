@@ -3,7 +3,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // 0x80 to 0x9F. 0x81, 0x8D, 0x8F, 0x90 and 0x9D are undefined in the code page; the device
 // gives the C1 control of the same value for them, so the table does too.

@@ -3,8 +3,8 @@
 
 #include "platform/core/Types.h"
 
-constexpr UINT CP_ACP = 0;     // the device's 8-bit code page
-constexpr UINT CP_1252 = 1252; // which is Windows-1252
+constexpr UINT CP_ACP = 0;      // the device's 8-bit code page
+constexpr UINT CP_1252 = 1252;  // which is Windows-1252
 
 // The wide character of every byte of the device code page. The five bytes that
 // Windows-1252 leaves undefined map to the C1 control of the same value, as on the device.

@@ -17,13 +17,17 @@
 #include "platform/core/Clock.h"
 #include "platform/core/WindowImpl.h"
 
-namespace {
+namespace
+{
 
 // The widest range of dates a date control accepts.
 const QDate kFirstDate(1601, 1, 1);
 const QDate kLastDate(9999, 12, 31);
 
-QDate DateOf(const SYSTEMTIME& st) { return QDate(st.wYear, st.wMonth, st.wDay); }
+QDate DateOf(const SYSTEMTIME& st)
+{
+    return QDate(st.wYear, st.wMonth, st.wDay);
+}
 
 // Puts a date into a local date-time, keeping its time of day.
 void SetDate(SYSTEMTIME& st, const QDate& date)
@@ -74,11 +78,11 @@ struct EditBox : Window {
     LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         switch (message) {
-        case EM_FMTLINES:
-            formatLines = wParam != 0;
-            return wParam != 0;
-        default:
-            return Window::Proc(message, wParam, lParam);
+            case EM_FMTLINES:
+                formatLines = wParam != 0;
+                return wParam != 0;
+            default:
+                return Window::Proc(message, wParam, lParam);
         }
     }
 
@@ -222,12 +226,12 @@ struct DatePicker : Window {
     LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         switch (message) {
-        case DTM_GETSYSTEMTIME:
-            return GetSystemTime(reinterpret_cast<SYSTEMTIME*>(lParam));
-        case DTM_SETSYSTEMTIME:
-            return SetSystemTime(reinterpret_cast<const SYSTEMTIME*>(lParam));
-        default:
-            return Window::Proc(message, wParam, lParam);
+            case DTM_GETSYSTEMTIME:
+                return GetSystemTime(reinterpret_cast<SYSTEMTIME*>(lParam));
+            case DTM_SETSYSTEMTIME:
+                return SetSystemTime(reinterpret_cast<const SYSTEMTIME*>(lParam));
+            default:
+                return Window::Proc(message, wParam, lParam);
         }
     }
 
@@ -276,7 +280,8 @@ QString ShortDateFormat()
 }
 
 // Keeps the drop-down calendar's right edge on the field's right edge.
-class RightAlignPopup : public QObject {
+class RightAlignPopup : public QObject
+{
 public:
     RightAlignPopup(QDateEdit* edit) : QObject(edit), m_edit(edit) {}
 
@@ -318,10 +323,10 @@ struct MonthCalendar : Window {
     LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         switch (message) {
-        case MCM_GETCURSEL:
-            return GetCurSel(reinterpret_cast<SYSTEMTIME*>(lParam));
-        default:
-            return Window::Proc(message, wParam, lParam);
+            case MCM_GETCURSEL:
+                return GetCurSel(reinterpret_cast<SYSTEMTIME*>(lParam));
+            default:
+                return Window::Proc(message, wParam, lParam);
         }
     }
 
@@ -364,21 +369,21 @@ std::unique_ptr<Window> CreateControl(TopLevelWindow* dialog, const DialogItemTe
 {
     std::unique_ptr<Window> control;
     switch (item.windowClass) {
-    case ControlClass::Button:
-        control = CreateButton(dialog, item);
-        break;
-    case ControlClass::Edit:
-        control = CreateEdit(dialog, item);
-        break;
-    case ControlClass::Static:
-        control = CreateStatic(dialog, item, module);
-        break;
-    case ControlClass::DateTimePicker:
-        control = CreateDatePicker(dialog, item);
-        break;
-    case ControlClass::MonthCalendar:
-        control = CreateMonthCalendar(dialog);
-        break;
+        case ControlClass::Button:
+            control = CreateButton(dialog, item);
+            break;
+        case ControlClass::Edit:
+            control = CreateEdit(dialog, item);
+            break;
+        case ControlClass::Static:
+            control = CreateStatic(dialog, item, module);
+            break;
+        case ControlClass::DateTimePicker:
+            control = CreateDatePicker(dialog, item);
+            break;
+        case ControlClass::MonthCalendar:
+            control = CreateMonthCalendar(dialog);
+            break;
     }
     if (control == nullptr || control->widget == nullptr)
         return nullptr;

@@ -8,7 +8,8 @@
 
 #include "platform/core/Paths.h"
 
-namespace {
+namespace
+{
 
 std::string g_modulePathForTesting;
 
@@ -33,4 +34,7 @@ DWORD GetModuleFileName(HINSTANCE /*module*/, LPTSTR buffer, DWORD size)
     return static_cast<DWORD>(length);
 }
 
-void SetModulePathForTesting(const std::string& hostPath) { g_modulePathForTesting = hostPath; }
+void SetModulePathForTesting(const std::string& hostPath)
+{
+    g_modulePathForTesting = hostPath;
+}

@@ -1,9 +1,10 @@
 #include "platform/core/Resources.h"
 
+#include <QBuffer>
+#include <QCoreApplication>
 #include <QIcon>
 #include <QImage>
 #include <QImageReader>
-#include <QBuffer>
 #include <QPixmap>
 
 #include <algorithm>
@@ -14,7 +15,8 @@
 
 #include "platform/core/IconImage.h"
 
-namespace {
+namespace
+{
 
 template <class T>
 const T* FindById(const ResourceTable<T>& table, UINT id)
@@ -69,8 +71,13 @@ int LoadString(HINSTANCE module, UINT id, LPTSTR buffer, int bufferMax)
 
 HICON LoadIcon(HINSTANCE module, UINT id)
 {
-    // Icons live as long as the program, as resources do on the device.
+    // Icons live as long as the window system, which is as long as the program runs.
     static std::map<std::pair<HINSTANCE, UINT>, std::unique_ptr<IconImage>> loaded;
+    static const bool released = [] {
+        qAddPostRoutine([] { loaded.clear(); });
+        return true;
+    }();
+    (void)released;
     const auto key = std::make_pair(module, id);
     const auto it = loaded.find(key);
     if (it != loaded.end())
@@ -78,8 +85,8 @@ HICON LoadIcon(HINSTANCE module, UINT id)
     const ImageResource* resource = FindIcon(module, id);
     if (resource == nullptr)
         return nullptr;
-    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(resource->data),
-                                               static_cast<qsizetype>(resource->size));
+    QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(resource->data), static_cast<qsizetype>(resource->size));
     QBuffer buffer(&bytes);
     QImageReader reader(&buffer, "ico");
     auto icon = std::make_unique<IconImage>();

@@ -60,9 +60,18 @@ struct NMHDR {
     int code;
 };
 
-constexpr WORD LOWORD(WPARAM w) { return static_cast<WORD>(w & 0xFFFF); }
-constexpr WORD HIWORD(WPARAM w) { return static_cast<WORD>((w >> 16) & 0xFFFF); }
-constexpr WPARAM MAKEWPARAM(WORD lo, WORD hi) { return static_cast<WPARAM>(lo) | (static_cast<WPARAM>(hi) << 16); }
+constexpr WORD LOWORD(WPARAM w)
+{
+    return static_cast<WORD>(w & 0xFFFF);
+}
+constexpr WORD HIWORD(WPARAM w)
+{
+    return static_cast<WORD>((w >> 16) & 0xFFFF);
+}
+constexpr WPARAM MAKEWPARAM(WORD lo, WORD hi)
+{
+    return static_cast<WPARAM>(lo) | (static_cast<WPARAM>(hi) << 16);
+}
 
 // Standard command ids.
 constexpr int IDOK = 1;

@@ -15,18 +15,23 @@
 #include "platform/core/IconImage.h"
 #include "platform/core/WindowImpl.h"
 
-namespace {
+namespace
+{
 
 ModalHook g_modalHook = nullptr;
 
 // The id of a message box's text, as on the device.
 constexpr int kMessageTextId = 0xFFFF;
 
-TopLevelWindow* AsTopLevel(HWND window) { return dynamic_cast<TopLevelWindow*>(window); }
+TopLevelWindow* AsTopLevel(HWND window)
+{
+    return dynamic_cast<TopLevelWindow*>(window);
+}
 
 // The widget of a dialog window. Keys and the window manager's close button reach the
 // program as commands through its dialog procedure, never as Qt shortcuts around it.
-class DialogWidget : public QWidget {
+class DialogWidget : public QWidget
+{
 public:
     DialogWidget(TopLevelWindow* window, QWidget* owner) : QWidget(owner, Qt::Dialog), m_window(window) {}
 
@@ -34,15 +39,15 @@ protected:
     void keyPressEvent(QKeyEvent* event) override
     {
         switch (event->key()) {
-        case Qt::Key_Escape:
-            SendCommand(m_window, IDCANCEL, BN_CLICKED, nullptr);
-            return;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            SendCommand(m_window, FocusedButtonOrDefault(), BN_CLICKED, nullptr);
-            return;
-        default:
-            QWidget::keyPressEvent(event);
+            case Qt::Key_Escape:
+                SendCommand(m_window, IDCANCEL, BN_CLICKED, nullptr);
+                return;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                SendCommand(m_window, FocusedButtonOrDefault(), BN_CLICKED, nullptr);
+                return;
+            default:
+                QWidget::keyPressEvent(event);
         }
     }
 
@@ -81,7 +86,8 @@ struct MessageBoxWindow : TopLevelWindow {
 };
 
 // A control of a message box that only answers its text.
-struct MessageBoxPart : Window {};
+struct MessageBoxPart : Window {
+};
 
 DialogUnits UnitsOf(const QFont& font)
 {
@@ -102,32 +108,38 @@ QRect WorkArea()
 
 }  // namespace
 
-Window::~Window() { delete widget.data(); }
+Window::~Window()
+{
+    delete widget.data();
+}
 
 LRESULT Window::Proc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_SETTEXT:
-        SetText(lParam != 0 ? reinterpret_cast<LPCTSTR>(lParam) : L"");
-        return TRUE;
-    case WM_GETTEXT: {
-        auto* buffer = reinterpret_cast<LPTSTR>(lParam);
-        if (buffer == nullptr || wParam == 0)
+        case WM_SETTEXT:
+            SetText(lParam != 0 ? reinterpret_cast<LPCTSTR>(lParam) : L"");
+            return TRUE;
+        case WM_GETTEXT: {
+            auto* buffer = reinterpret_cast<LPTSTR>(lParam);
+            if (buffer == nullptr || wParam == 0)
+                return 0;
+            const std::wstring current = GetText();
+            const size_t length = std::min(current.size(), static_cast<size_t>(wParam) - 1);
+            std::wmemcpy(buffer, current.data(), length);
+            buffer[length] = L'\0';
+            return static_cast<LRESULT>(length);
+        }
+        case WM_GETTEXTLENGTH:
+            return static_cast<LRESULT>(GetText().size());
+        default:
             return 0;
-        const std::wstring current = GetText();
-        const size_t length = std::min(current.size(), static_cast<size_t>(wParam) - 1);
-        std::wmemcpy(buffer, current.data(), length);
-        buffer[length] = L'\0';
-        return static_cast<LRESULT>(length);
-    }
-    case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(GetText().size());
-    default:
-        return 0;
     }
 }
 
-void Window::SetText(const std::wstring& newText) { text = newText; }
+void Window::SetText(const std::wstring& newText)
+{
+    text = newText;
+}
 
 TopLevelWindow::~TopLevelWindow()
 {
@@ -138,22 +150,22 @@ TopLevelWindow::~TopLevelWindow()
 LRESULT TopLevelWindow::Proc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG:
-    case WM_COMMAND:
-    case WM_NOTIFY:
-        return dialogProc != nullptr ? dialogProc(this, message, wParam, lParam) : 0;
-    case WM_SETICON: {
-        HICON& slot = wParam == ICON_BIG ? bigIcon : smallIcon;
-        HICON previous = slot;
-        slot = reinterpret_cast<HICON>(lParam);
-        // Qt keeps one icon per window, with every size in it; the big one wins.
-        HICON shown = bigIcon != nullptr ? bigIcon : smallIcon;
-        if (widget != nullptr)
-            widget->setWindowIcon(shown != nullptr ? shown->icon : QIcon());
-        return reinterpret_cast<LRESULT>(previous);
-    }
-    default:
-        return Window::Proc(message, wParam, lParam);
+        case WM_INITDIALOG:
+        case WM_COMMAND:
+        case WM_NOTIFY:
+            return dialogProc != nullptr ? dialogProc(this, message, wParam, lParam) : 0;
+        case WM_SETICON: {
+            HICON& slot = wParam == ICON_BIG ? bigIcon : smallIcon;
+            HICON previous = slot;
+            slot = reinterpret_cast<HICON>(lParam);
+            // Qt keeps one icon per window, with every size in it; the big one wins.
+            HICON shown = bigIcon != nullptr ? bigIcon : smallIcon;
+            if (widget != nullptr)
+                widget->setWindowIcon(shown != nullptr ? shown->icon : QIcon());
+            return reinterpret_cast<LRESULT>(previous);
+        }
+        default:
+            return Window::Proc(message, wParam, lParam);
     }
 }
 
@@ -164,7 +176,10 @@ void TopLevelWindow::SetText(const std::wstring& newText)
         widget->setWindowTitle(QString::fromStdWString(newText));
 }
 
-void SetModalHook(ModalHook hook) { g_modalHook = hook; }
+void SetModalHook(ModalHook hook)
+{
+    g_modalHook = hook;
+}
 
 void SendCommand(Window* dialog, int id, WORD code, Window* from)
 {
@@ -198,8 +213,8 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return window != nullptr ? window->Proc(message, wParam, lParam) : 0;
 }
 
-HWND CreateDialogIndirectParam(HINSTANCE module, const DialogTemplate* dialogTemplate, HWND owner,
-                               WNDPROC dialogProc, LPARAM initParam)
+HWND CreateDialogIndirectParam(HINSTANCE module, const DialogTemplate* dialogTemplate, HWND owner, WNDPROC dialogProc,
+                               LPARAM initParam)
 {
     if (dialogTemplate == nullptr)
         return nullptr;
@@ -349,9 +364,15 @@ HWND GetDlgItem(HWND dialogHandle, int id)
     return nullptr;
 }
 
-int GetDlgCtrlID(HWND window) { return window != nullptr ? window->id : 0; }
+int GetDlgCtrlID(HWND window)
+{
+    return window != nullptr ? window->id : 0;
+}
 
-HWND GetParent(HWND window) { return window != nullptr ? window->parent : nullptr; }
+HWND GetParent(HWND window)
+{
+    return window != nullptr ? window->parent : nullptr;
+}
 
 BOOL SetWindowText(HWND window, LPCTSTR text)
 {
@@ -366,7 +387,10 @@ int GetWindowText(HWND window, LPTSTR buffer, int bufferMax)
         SendMessage(window, WM_GETTEXT, static_cast<WPARAM>(bufferMax), reinterpret_cast<LPARAM>(buffer)));
 }
 
-int GetWindowTextLength(HWND window) { return static_cast<int>(SendMessage(window, WM_GETTEXTLENGTH, 0, 0)); }
+int GetWindowTextLength(HWND window)
+{
+    return static_cast<int>(SendMessage(window, WM_GETTEXTLENGTH, 0, 0));
+}
 
 BOOL EnableWindow(HWND window, BOOL enable)
 {
@@ -379,7 +403,10 @@ BOOL EnableWindow(HWND window, BOOL enable)
     return wasDisabled;
 }
 
-BOOL IsWindowEnabled(HWND window) { return window != nullptr && window->enabled ? TRUE : FALSE; }
+BOOL IsWindowEnabled(HWND window)
+{
+    return window != nullptr && window->enabled ? TRUE : FALSE;
+}
 
 BOOL IsWindowVisible(HWND window)
 {

@@ -30,8 +30,8 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Builds a dialog window and its controls from a template, not yet shown, then sends it
 // WM_INITDIALOG with initParam through dialogProc. The owner may be null.
-HWND CreateDialogIndirectParam(HINSTANCE module, const DialogTemplate* dialogTemplate, HWND owner,
-                               WNDPROC dialogProc, LPARAM initParam);
+HWND CreateDialogIndirectParam(HINSTANCE module, const DialogTemplate* dialogTemplate, HWND owner, WNDPROC dialogProc,
+                               LPARAM initParam);
 // Shows a dialog and runs its modal loop: the owner is disabled until the run ends, and
 // the result is the one given to EndDialog.
 int RunModalLoop(HWND dialog);

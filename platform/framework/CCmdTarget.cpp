@@ -6,7 +6,10 @@ const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
     return &map;
 }
 
-const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
 
 BOOL CCmdTarget::OnCmdMsg(UINT message, int code, UINT id, NMHDR* header, LRESULT* result)
 {

@@ -3,7 +3,8 @@
 
 #include "platform/framework/MessageMap.h"
 
-class CCmdTarget {
+class CCmdTarget
+{
 public:
     virtual ~CCmdTarget() = default;
     virtual const AFX_MSGMAP* GetMessageMap() const;

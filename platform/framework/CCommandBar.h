@@ -5,7 +5,8 @@
 
 class CWnd;
 
-class CCommandBar {
+class CCommandBar
+{
 public:
     explicit CCommandBar(CWnd* owner) : m_pOwner(owner) {}
 

@@ -5,7 +5,8 @@
 
 class CWnd;
 
-class CDataExchange {
+class CDataExchange
+{
 public:
     CDataExchange(CWnd* dialog, BOOL saveAndValidate) : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog) {}
 

@@ -24,7 +24,10 @@ const AFX_MSGMAP* CDialog::GetThisMessageMap()
     return &map;
 }
 
-const AFX_MSGMAP* CDialog::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CDialog::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
 
 LRESULT CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -32,15 +35,15 @@ LRESULT CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (dialog == nullptr)
         return 0;
     switch (message) {
-    case WM_INITDIALOG:
-        dialog->m_hWnd = window;
-        return dialog->OnInitDialog();
-    case WM_DESTROY:
-        dialog->DetachControls();
-        dialog->Detach();
-        return 0;
-    default:
-        return dialog->WindowProc(message, wParam, lParam);
+        case WM_INITDIALOG:
+            dialog->m_hWnd = window;
+            return dialog->OnInitDialog();
+        case WM_DESTROY:
+            dialog->DetachControls();
+            dialog->Detach();
+            return 0;
+        default:
+            return dialog->WindowProc(message, wParam, lParam);
     }
 }
 
@@ -62,7 +65,10 @@ int CDialog::DoModal()
     return result;
 }
 
-void CDialog::EndDialog(int result) { ::EndDialog(m_hWnd, result); }
+void CDialog::EndDialog(int result)
+{
+    ::EndDialog(m_hWnd, result);
+}
 
 BOOL CDialog::OnInitDialog()
 {
@@ -76,4 +82,7 @@ void CDialog::OnOK()
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}

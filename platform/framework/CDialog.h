@@ -4,7 +4,8 @@
 #include "platform/framework/CCommandBar.h"
 #include "platform/framework/CWnd.h"
 
-class CDialog : public CWnd {
+class CDialog : public CWnd
+{
 public:
     // A dialog with no owner is owned by the application's main window.
     explicit CDialog(UINT templateId, CWnd* parentWnd = nullptr);

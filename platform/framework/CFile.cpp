@@ -9,7 +9,10 @@
 
 #include "platform/core/Paths.h"
 
-CFile::~CFile() { Close(); }
+CFile::~CFile()
+{
+    Close();
+}
 
 BOOL CFile::Open(LPCTSTR fileName, UINT openFlags)
 {
@@ -31,9 +34,9 @@ BOOL CFile::Open(LPCTSTR fileName, UINT openFlags)
     const int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0)
         return FALSE;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        ((openFlags & modeCreate) && ::ftruncate(fd, 0) != 0)) {
+    struct stat st {
+    };
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ((openFlags & modeCreate) && ::ftruncate(fd, 0) != 0)) {
         ::close(fd);
         return FALSE;
     }
@@ -87,7 +90,8 @@ BOOL CFile::Write(const void* buffer, UINT count)
 
 DWORD CFile::GetLength() const
 {
-    struct stat st {};
+    struct stat st {
+    };
     if (!IsOpen() || ::fstat(m_hFile, &st) != 0)
         return 0;
     if (static_cast<unsigned long long>(st.st_size) > 0xFFFFFFFFull)

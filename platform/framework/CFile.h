@@ -4,7 +4,8 @@
 
 #include "platform/core/Types.h"
 
-class CFile {
+class CFile
+{
 public:
     enum OpenFlags : UINT {
         modeRead = 0x0000,

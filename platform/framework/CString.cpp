@@ -10,7 +10,8 @@
 #include "platform/core/Resources.h"
 #include "platform/framework/CWinApp.h"
 
-namespace {
+namespace
+{
 
 // The longest formatted text Format makes; a longer one is cut here rather than grown
 // without bound.

@@ -6,7 +6,8 @@
 
 #include "platform/core/Types.h"
 
-class CString {
+class CString
+{
 public:
     CString() = default;
     CString(LPCTSTR text);

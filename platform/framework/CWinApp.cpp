@@ -7,7 +7,8 @@
 #include "platform/core/Resources.h"
 #include "platform/framework/CWnd.h"
 
-namespace {
+namespace
+{
 
 CWinApp* g_app = nullptr;
 HINSTANCE g_resources = nullptr;
@@ -15,7 +16,10 @@ bool g_controlContainer = false;
 
 }  // namespace
 
-CWinApp::CWinApp(LPCTSTR appName) : m_pszAppName(appName) { g_app = this; }
+CWinApp::CWinApp(LPCTSTR appName) : m_pszAppName(appName)
+{
+    g_app = this;
+}
 
 CWinApp::~CWinApp()
 {
@@ -23,7 +27,10 @@ CWinApp::~CWinApp()
         g_app = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+BOOL CWinApp::InitInstance()
+{
+    return TRUE;
+}
 
 int CWinApp::Run()
 {
@@ -31,21 +38,45 @@ int CWinApp::Run()
     return ExitInstance();
 }
 
-int CWinApp::ExitInstance() { return 0; }
+int CWinApp::ExitInstance()
+{
+    return 0;
+}
 
-HICON CWinApp::LoadIcon(UINT id) const { return ::LoadIcon(AfxGetResourceHandle(), id); }
+HICON CWinApp::LoadIcon(UINT id) const
+{
+    return ::LoadIcon(AfxGetResourceHandle(), id);
+}
 
-CWinApp* AfxGetApp() { return g_app; }
+CWinApp* AfxGetApp()
+{
+    return g_app;
+}
 
-CWnd* AfxGetMainWnd() { return g_app != nullptr ? g_app->m_pMainWnd : nullptr; }
+CWnd* AfxGetMainWnd()
+{
+    return g_app != nullptr ? g_app->m_pMainWnd : nullptr;
+}
 
-HINSTANCE AfxGetResourceHandle() { return g_resources; }
+HINSTANCE AfxGetResourceHandle()
+{
+    return g_resources;
+}
 
-void AfxSetResourceHandle(HINSTANCE module) { g_resources = module; }
+void AfxSetResourceHandle(HINSTANCE module)
+{
+    g_resources = module;
+}
 
-void AfxEnableControlContainer() { g_controlContainer = true; }
+void AfxEnableControlContainer()
+{
+    g_controlContainer = true;
+}
 
-bool AfxControlContainerEnabled() { return g_controlContainer; }
+bool AfxControlContainerEnabled()
+{
+    return g_controlContainer;
+}
 
 int AfxWinMain(int argc, char** argv, HINSTANCE module)
 {

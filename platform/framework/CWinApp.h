@@ -5,7 +5,8 @@
 
 class CWnd;
 
-class CWinApp : public CCmdTarget {
+class CWinApp : public CCmdTarget
+{
 public:
     // The program holds exactly one, as a static object.
     explicit CWinApp(LPCTSTR appName = nullptr);

@@ -19,7 +19,10 @@ HWND CWnd::Detach()
     return window;
 }
 
-void CWnd::AddAttachedControl(CWnd* control) { m_attachedControls.push_back(control); }
+void CWnd::AddAttachedControl(CWnd* control)
+{
+    m_attachedControls.push_back(control);
+}
 
 void CWnd::DetachControls()
 {
@@ -33,7 +36,10 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
     return ::SendMessage(m_hWnd, message, wParam, lParam);
 }
 
-void CWnd::SetWindowText(LPCTSTR text) { ::SetWindowText(m_hWnd, text); }
+void CWnd::SetWindowText(LPCTSTR text)
+{
+    ::SetWindowText(m_hWnd, text);
+}
 
 CString CWnd::GetWindowText() const
 {
@@ -49,11 +55,20 @@ HICON CWnd::SetIcon(HICON icon, BOOL bigIcon)
         SendMessage(WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
 }
 
-BOOL CWnd::EnableWindow(BOOL enable) { return ::EnableWindow(m_hWnd, enable); }
+BOOL CWnd::EnableWindow(BOOL enable)
+{
+    return ::EnableWindow(m_hWnd, enable);
+}
 
-BOOL CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+BOOL CWnd::IsWindowEnabled() const
+{
+    return ::IsWindowEnabled(m_hWnd);
+}
 
-LONG CWnd::GetStyle() const { return ::GetWindowLong(m_hWnd, GWL_STYLE); }
+LONG CWnd::GetStyle() const
+{
+    return ::GetWindowLong(m_hWnd, GWL_STYLE);
+}
 
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags)
 {
@@ -72,7 +87,10 @@ BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, U
     return ::SetWindowPos(m_hWnd, insertAfter != nullptr ? insertAfter->m_hWnd : nullptr, x, y, cx, cy, flags);
 }
 
-void CWnd::GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
+void CWnd::GetWindowRect(RECT* rect) const
+{
+    ::GetWindowRect(m_hWnd, rect);
+}
 
 void CWnd::CenterWindow()
 {
@@ -90,7 +108,10 @@ void CWnd::CenterWindow()
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-int CWnd::MessageBox(LPCTSTR text, LPCTSTR caption, UINT type) { return ::MessageBox(m_hWnd, text, caption, type); }
+int CWnd::MessageBox(LPCTSTR text, LPCTSTR caption, UINT type)
+{
+    return ::MessageBox(m_hWnd, text, caption, type);
+}
 
 BOOL CWnd::UpdateData(BOOL saveAndValidate)
 {
@@ -104,15 +125,15 @@ void CWnd::DoDataExchange(CDataExchange* /*pDX*/) {}
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_COMMAND:
-        return OnCommand(wParam, lParam);
-    case WM_NOTIFY: {
-        LRESULT result = 0;
-        OnNotify(wParam, lParam, &result);
-        return result;
-    }
-    default:
-        return 0;
+        case WM_COMMAND:
+            return OnCommand(wParam, lParam);
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            OnNotify(wParam, lParam, &result);
+            return result;
+        }
+        default:
+            return 0;
     }
 }
 

@@ -10,7 +10,8 @@
 
 class CDataExchange;
 
-class CWnd : public CCmdTarget {
+class CWnd : public CCmdTarget
+{
 public:
     CWnd() = default;
     CWnd(const CWnd&) = delete;

@@ -4,7 +4,15 @@
 
 #include "platform/framework/CWnd.h"
 
-class CEdit : public CWnd {};
-class CButton : public CWnd {};
-class CDateTimeCtrl : public CWnd {};
-class CMonthCalCtrl : public CWnd {};
+class CEdit : public CWnd
+{
+};
+class CButton : public CWnd
+{
+};
+class CDateTimeCtrl : public CWnd
+{
+};
+class CMonthCalCtrl : public CWnd
+{
+};

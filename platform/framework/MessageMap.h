@@ -24,7 +24,8 @@ struct AFX_MSGMAP {
     std::size_t count;
 };
 
-namespace msgmap_detail {
+namespace msgmap_detail
+{
 template <class M>
 struct ClassOf;
 template <class C, class R, class... A>

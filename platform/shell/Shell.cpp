@@ -6,7 +6,8 @@
 
 #include "platform/core/WindowImpl.h"
 
-namespace {
+namespace
+{
 
 // One button of a menu-bar record: seven values after the menu id and the button count.
 struct MenuBarButton {
@@ -22,7 +23,8 @@ constexpr size_t kHeaderValues = 2;
 constexpr size_t kButtonValues = 7;
 constexpr WORD kButtonEnabled = 0x04;
 
-struct MenuBar : Window {};
+struct MenuBar : Window {
+};
 
 QString ResourceText(HINSTANCE module, UINT id)
 {

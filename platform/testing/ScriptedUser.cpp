@@ -16,14 +16,21 @@
 
 #include "platform/core/WindowImpl.h"
 
-namespace {
+namespace
+{
 
 ScriptedUser* g_user = nullptr;
 constexpr int kMessageTextId = 0xFFFF;
 
-Window* Control(HWND window, int id) { return GetDlgItem(window, id); }
+Window* Control(HWND window, int id)
+{
+    return GetDlgItem(window, id);
+}
 
-std::string Narrow(const std::wstring& text) { return QString::fromStdWString(text).toStdString(); }
+std::string Narrow(const std::wstring& text)
+{
+    return QString::fromStdWString(text).toStdString();
+}
 
 // Ends a window that the script does not handle, so that the test goes on.
 void CloseUnhandled(HWND window, const QPointer<QWidget>& alive, const std::string& why)
@@ -37,7 +44,10 @@ void CloseUnhandled(HWND window, const QPointer<QWidget>& alive, const std::stri
 
 }  // namespace
 
-std::wstring WindowView::Caption() const { return m_window->text; }
+std::wstring WindowView::Caption() const
+{
+    return m_window->text;
+}
 
 std::wstring WindowView::MessageText() const
 {
@@ -52,11 +62,20 @@ std::wstring WindowView::ControlText(int id) const
     return control != nullptr ? control->GetText() : std::wstring();
 }
 
-bool WindowView::Exists(int id) const { return Control(m_window, id) != nullptr; }
+bool WindowView::Exists(int id) const
+{
+    return Control(m_window, id) != nullptr;
+}
 
-bool WindowView::IsVisible(int id) const { return IsWindowVisible(Control(m_window, id)) != FALSE; }
+bool WindowView::IsVisible(int id) const
+{
+    return IsWindowVisible(Control(m_window, id)) != FALSE;
+}
 
-bool WindowView::IsEnabled(int id) const { return IsWindowEnabled(Control(m_window, id)) != FALSE; }
+bool WindowView::IsEnabled(int id) const
+{
+    return IsWindowEnabled(Control(m_window, id)) != FALSE;
+}
 
 bool WindowView::HasFocus(int id) const
 {
@@ -64,9 +83,53 @@ bool WindowView::HasFocus(int id) const
     return control != nullptr && control->widget != nullptr && m_window->widget->focusWidget() == control->widget;
 }
 
-bool WindowView::HasIcon() const { return m_window->widget != nullptr && !m_window->widget->windowIcon().isNull(); }
+bool WindowView::HasIcon() const
+{
+    return m_window->widget != nullptr && !m_window->widget->windowIcon().isNull();
+}
 
-QWidget* WindowView::Widget() const { return m_window->widget; }
+bool WindowView::IsShown() const
+{
+    return IsWindowVisible(m_window) != FALSE;
+}
+
+WindowView WindowView::Owner() const
+{
+    return WindowView(GetParent(m_window));
+}
+
+DWORD WindowView::Style() const
+{
+    return static_cast<DWORD>(GetWindowLong(m_window, GWL_STYLE));
+}
+
+bool WindowView::DoneButtonShown() const
+{
+    return static_cast<TopLevelWindow*>(m_window)->doneButtonShown;
+}
+
+std::vector<std::wstring> WindowView::MenuBar() const
+{
+    std::vector<std::wstring> buttons;
+    Window* bar = static_cast<TopLevelWindow*>(m_window)->menuBar;
+    if (bar == nullptr)
+        return buttons;
+    for (QToolButton* button : bar->widget->findChildren<QToolButton*>()) {
+        if (button->objectName() == QLatin1String("qt_toolbar_ext_button") || button->menu() == nullptr)
+            continue;  // the tool bar's own overflow button
+        QString description = button->text() + QLatin1String(":");
+        QStringList items;
+        for (QAction* action : button->menu()->actions())
+            items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        buttons.push_back((description + QLatin1Char(' ') + items.join(QLatin1Char('|'))).toStdWString());
+    }
+    return buttons;
+}
+
+QWidget* WindowView::Widget() const
+{
+    return m_window->widget;
+}
 
 QWidget* WindowView::ControlWidget(int id) const
 {
@@ -137,9 +200,15 @@ void WindowView::SelectHiddenCalendarDate(int id, const QDate& date) const
     calendar->setSelectedDate(date);
 }
 
-void ScriptedUser::InstallGuard() { SetModalHook(&ScriptedUser::OnModalWindow); }
+void ScriptedUser::InstallGuard()
+{
+    SetModalHook(&ScriptedUser::OnModalWindow);
+}
 
-ScriptedUser::ScriptedUser() { g_user = this; }
+ScriptedUser::ScriptedUser()
+{
+    g_user = this;
+}
 
 ScriptedUser::~ScriptedUser()
 {

@@ -12,11 +12,13 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/core/Types.h"
 
 // A window as the user sees it, and what the user can do to it.
-class WindowView {
+class WindowView
+{
 public:
     explicit WindowView(HWND window) : m_window(window) {}
 
@@ -30,6 +32,15 @@ public:
     bool IsEnabled(int id) const;
     bool HasFocus(int id) const;
     bool HasIcon() const;
+    // Whether the window is shown on screen yet.
+    bool IsShown() const;
+    // The window that owns this one.
+    WindowView Owner() const;
+    // The window's style bits, and the shell's Done button, which Linux only records.
+    DWORD Style() const;
+    bool DoneButtonShown() const;
+    // The menu bar's buttons, each with the items of its pop-up: "&Options: About|-|&Settings".
+    std::vector<std::wstring> MenuBar() const;
     QWidget* Widget() const;
     QWidget* ControlWidget(int id) const;
 
@@ -51,7 +62,8 @@ private:
     HWND m_window;
 };
 
-class ScriptedUser {
+class ScriptedUser
+{
 public:
     using Action = std::function<void(WindowView&)>;
 

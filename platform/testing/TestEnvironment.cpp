@@ -15,7 +15,8 @@
 #include "platform/core/ModulePath.h"
 #include "platform/testing/ScriptedUser.h"
 
-namespace {
+namespace
+{
 
 // The offscreen platform says so each time a window asks for what it cannot do, such as
 // raising itself; that is expected here and only hides what matters.
@@ -29,16 +30,18 @@ void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
 
 }  // namespace
 
-void SetUpWindowSystemForTests(int& argc, char** argv)
+WindowSystemForTests::WindowSystemForTests(int& argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // Dates show in one known short format, whatever the machine's locale.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    static QApplication application(argc, argv);
+    m_application = std::make_unique<QApplication>(argc, argv);
     g_standardMessages = qInstallMessageHandler(QuietMessages);
     QApplication::setQuitOnLastWindowClosed(false);
     ScriptedUser::InstallGuard();
 }
+
+WindowSystemForTests::~WindowSystemForTests() = default;
 
 TimeZoneGuard::TimeZoneGuard(const char* zone)
 {
@@ -64,7 +67,10 @@ FixedClock::FixedClock(int year, int month, int day, int hour, int minute, int s
     Set(year, month, day, hour, minute, second);
 }
 
-FixedClock::~FixedClock() { SetFixedClock(0); }
+FixedClock::~FixedClock()
+{
+    SetFixedClock(0);
+}
 
 void FixedClock::Set(int year, int month, int day, int hour, int minute, int second)
 {
@@ -95,9 +101,15 @@ ProgramFolder::~ProgramFolder()
     std::filesystem::remove_all(m_path, ignored);
 }
 
-void ProgramFolder::Write(const std::string& name, const std::string& bytes) const { WriteFile(PathOf(name), bytes); }
+void ProgramFolder::Write(const std::string& name, const std::string& bytes) const
+{
+    WriteFile(PathOf(name), bytes);
+}
 
-void ProgramFolder::Remove(const std::string& name) const { std::filesystem::remove(PathOf(name)); }
+void ProgramFolder::Remove(const std::string& name) const
+{
+    std::filesystem::remove(PathOf(name));
+}
 
 void WriteFile(const std::string& path, const std::string& bytes)
 {

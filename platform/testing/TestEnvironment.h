@@ -2,15 +2,29 @@
 // platform, the time zone, the clock and the program's own folder.
 #pragma once
 
+#include <QApplication>
+
 #include <ctime>
+#include <memory>
 #include <string>
 
-// Sets up Qt's offscreen platform and the QApplication that every test shares, with a
-// fixed locale. Call once, first thing in the test program's main.
-void SetUpWindowSystemForTests(int& argc, char** argv);
+// Qt's offscreen platform and the QApplication that every test shares, with a fixed
+// locale and every modal window guarded. Made once, first thing in the test program's main.
+class WindowSystemForTests
+{
+public:
+    WindowSystemForTests(int& argc, char** argv);
+    ~WindowSystemForTests();
+    WindowSystemForTests(const WindowSystemForTests&) = delete;
+    WindowSystemForTests& operator=(const WindowSystemForTests&) = delete;
+
+private:
+    std::unique_ptr<QApplication> m_application;
+};
 
 // Pins the time zone for a test and restores the one before it.
-class TimeZoneGuard {
+class TimeZoneGuard
+{
 public:
     explicit TimeZoneGuard(const char* zone);
     ~TimeZoneGuard();
@@ -23,7 +37,8 @@ private:
 };
 
 // Fixes the platform's clock at a local date-time of the current time zone.
-class FixedClock {
+class FixedClock
+{
 public:
     FixedClock(int year, int month, int day, int hour = 12, int minute = 0, int second = 0);
     ~FixedClock();
@@ -34,7 +49,8 @@ public:
 
 // A temporary folder that holds the program: the platform reports "<folder>/solmira" as
 // the program's own path while this object lives. The folder goes with it.
-class ProgramFolder {
+class ProgramFolder
+{
 public:
     ProgramFolder();
     ~ProgramFolder();

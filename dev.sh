@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Builds Solmira and runs it or its tests, installing what the build needs first.
+#
+#   ./dev.sh run              the program, with the book beside it
+#   ./dev.sh test             the whole test suite
+#   ./dev.sh test --sanitize  the test suite under AddressSanitizer and UndefinedBehaviorSanitizer
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
+          fonts-dejavu-core)
+
+install_packages() {
+    local missing=()
+    for package in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build() {
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir" -j"$(nproc)"
+}
+
+command=${1:-}
+case "$command" in
+run)
+    install_packages
+    build build
+    exec build/bin/solmira
+    ;;
+test)
+    install_packages
+    if [ "${2:-}" = "--sanitize" ]; then
+        build build-sanitize -DSOLMIRA_SANITIZE=ON
+        export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+        export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+        ctest --test-dir build-sanitize --output-on-failure -j"$(nproc)"
+    else
+        build build
+        ctest --test-dir build --output-on-failure -j"$(nproc)"
+    fi
+    ;;
+*)
+    echo "usage: ./dev.sh run | test [--sanitize]" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,43 @@
+// How long the book reader takes to give a reading. It opens, reads and closes the book on
+// every call, so this is the whole cost of a change of date apart from drawing.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "book/CBookFile.h"
+#include "platform/core/Paths.h"
+#include "platform/testing/TestEnvironment.h"
+#include "tools/PalmDatabase.h"
+
+namespace
+{
+
+// A book of the sample book's size: 365 readings of about 120 words.
+std::string MakeBook()
+{
+    std::vector<std::string> records{"Benchmark book"};
+    for (int k = 1; k <= 365; ++k) {
+        std::string text;
+        for (int word = 0; word < 120; ++word)
+            text += (word % 15 == 14 ? "line\n" : "word ");
+        records.push_back(text);
+    }
+    return BuildPalmDatabase("Benchmark book", records);
+}
+
+void ReadRecordText(benchmark::State& state)
+{
+    ProgramFolder folder;
+    folder.Write("solmiraverse.pdb", MakeBook());
+    CBookFile book;
+    book.OpenBook(DevicePathFromHostPath(folder.PathOf("solmiraverse.pdb")).c_str());
+    const int index = static_cast<int>(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(book.ReadRecordText(index));
+}
+BENCHMARK(ReadRecordText)->Arg(1)->Arg(365);
+
+}  // namespace
+
+BENCHMARK_MAIN();
