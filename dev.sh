@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
-          fonts-dejavu-core)
+          libcanberra-dev fonts-dejavu-core)
 
 install_packages() {
     local missing=()

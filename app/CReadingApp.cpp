@@ -4,9 +4,6 @@
 
 CReadingApp theApp;
 
-// The directory of the running program, with its trailing backslash.
-CString g_strAppDir;
-
 const AFX_MSGMAP* CReadingApp::GetThisMessageMap()
 {
     // The application handles no commands of its own.

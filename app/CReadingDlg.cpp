@@ -3,13 +3,15 @@
 #include <iterator>
 #include <vector>
 
-#include "app/AppDir.h"
 #include "calendar/Calendar.h"
 #include "platform/core/ModulePath.h"
 #include "platform/framework/CDataExchange.h"
 #include "platform/framework/CWinApp.h"
 #include "platform/shell/Shell.h"
 #include "res/resource.h"
+#include "settings/AppDir.h"
+#include "settings/CSettingsDlg.h"
+#include "settings/StartupSettings.h"
 
 CReadingDlg::CReadingDlg(CWnd* parentWnd) : CDialog(IDD_MAIN, parentWnd)
 {
@@ -23,6 +25,8 @@ const AFX_MSGMAP* CReadingDlg::GetThisMessageMap()
         OnNotifyEntry<&CReadingDlg::OnCalendarSelChange>(MCN_SELCHANGE, IDC_CALENDAR),
         OnControlEntry<&CReadingDlg::OnCloseButton>(BN_CLICKED, IDOK),
         OnControlEntry<&CReadingDlg::OnAboutButton>(BN_CLICKED, IDC_ABOUT_BUTTON),
+        OnCommandEntry<&CReadingDlg::OnOptionsSettings>(ID_OPTIONS_SETTINGS),
+        OnControlEntry<&CReadingDlg::OnOptionsSettings>(BN_CLICKED, IDC_SETTINGS_BUTTON),
     };
     static const AFX_MSGMAP map{&CDialog::GetThisMessageMap, entries, std::size(entries)};
     return &map;
@@ -66,6 +70,8 @@ BOOL CReadingDlg::OnInitDialog()
 
     ShowVerseForDate();
 
+    ApplyStartupSettings();
+
     CenterWindow();
 
     m_dlgCommandBar.InsertMenuBar(IDR_MENUBAR, 0xFFFF);
@@ -107,6 +113,12 @@ void CReadingDlg::OnCalendarSelChange(NMHDR* /*pNMHDR*/, LRESULT* pResult)
 void CReadingDlg::OnCloseButton()
 {
     EndDialog(0);
+}
+
+void CReadingDlg::OnOptionsSettings()
+{
+    CSettingsDlg dlg;
+    dlg.DoModal();
 }
 
 // The hidden About button puts the About text into the text box.

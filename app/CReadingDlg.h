@@ -27,6 +27,7 @@ private:
     void OnCalendarSelChange(NMHDR* pNMHDR, LRESULT* pResult);
     void OnCloseButton();
     void OnAboutButton();
+    void OnOptionsSettings();
 
     CDateTimeCtrl m_ctlDate;
     CEdit m_ctlVerseText;

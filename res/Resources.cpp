@@ -28,9 +28,18 @@ const DialogItemTemplate kMainItems[] = {
     {IDC_LAST_BUTTON, ControlClass::Button, L">>", 110, 8, 14, 12, WS_CHILD | WS_TABSTOP, 0, 0},
 };
 
+// Settings window: "AutoRun daily at" and the time field read as one line.
+const DialogItemTemplate kSettingsItems[] = {
+    {IDOK, ControlClass::Button, L"OK", 44, 37, 50, 14, 0x50010001, 0, 0},
+    {IDC_RUN_TIME, ControlClass::DateTimePicker, L"", 74, 18, 57, 13, 0x50010009, 0, 0},
+    {IDC_BELL_CHIME, ControlClass::Button, L"Bell Chime", 7, 7, 50, 9, 0x50010003, 0, 0},
+    {IDC_AUTORUN, ControlClass::Button, L"AutoRun daily at", 7, 20, 67, 9, 0x50010003, 0, 0},
+};
+
 const DialogTemplate kDialogs[] = {
     {IDD_MAIN, WS_POPUP | WS_VISIBLE | WS_CAPTION | DS_CENTER | DS_SETFONT, WS_EX_CAPTIONOKBTN | WS_EX_APPWINDOW, 0, 0,
      138, 154, L"REZEZO 1.0", 8, L"System", MakeTable(kMainItems)},
+    {IDD_SETTINGS, 0x80C00040, 0, 0, 0, 138, 58, L"Settings", 8, L"System", MakeTable(kSettingsItems)},
 };
 
 const MenuItemTemplate kOptionsItems[] = {

@@ -24,6 +24,11 @@ constexpr int IDC_LAST_BUTTON = 1011;
 constexpr int IDC_FIRST_BUTTON = 1012;
 constexpr int IDC_PREVIOUS_BUTTON = 1013;
 
+// Controls of the Settings window.
+constexpr int IDC_RUN_TIME = 1006;
+constexpr int IDC_BELL_CHIME = 1007;
+constexpr int IDC_AUTORUN = 1008;
+
 // Commands.
 constexpr int ID_OPTIONS_SETTINGS = 32774;
 constexpr int ID_OPTIONS_ABOUT = 32777;

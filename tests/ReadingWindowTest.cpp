@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "app/AppDir.h"
 #include "platform/core/Messages.h"
 #include "platform/core/ModulePath.h"
 #include "platform/framework/CWinApp.h"
@@ -21,6 +20,7 @@
 #include "platform/testing/TestEnvironment.h"
 #include "res/Resources.h"
 #include "res/resource.h"
+#include "settings/AppDir.h"
 #include "tools/PalmDatabase.h"
 
 namespace
@@ -65,6 +65,9 @@ std::wstring VerseText(const WindowView& window)
 class ReadingWindowTest : public ::testing::Test
 {
 protected:
+    // Settings are in place (no chime, no daily start), so no start asks for them.
+    ReadingWindowTest() { m_folder.Write("slm.dat", std::string(24, '\0')); }
+
     int RunProgram() { return AfxWinMain(0, nullptr, ProgramResources()); }
 
     TimeZoneGuard m_zone{"CET-1CEST,M3.5.0,M10.5.0/3"};

@@ -39,6 +39,16 @@ void GetLocalTime(SYSTEMTIME* localTime)
     *localTime = LocalTimeFromTime(system_clock::to_time_t(now), static_cast<WORD>(milliseconds));
 }
 
+bool IsValidLocalTime(const SYSTEMTIME& time)
+{
+    if (time.wYear < 1601 || time.wYear > 9999 || time.wMonth < 1 || time.wMonth > 12 || time.wDay < 1)
+        return false;
+    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (time.wYear % 4 == 0 && time.wYear % 100 != 0) || time.wYear % 400 == 0;
+    const int days = time.wMonth == 2 && leap ? 29 : kDays[time.wMonth - 1];
+    return time.wDay <= days && time.wHour < 24 && time.wMinute < 60 && time.wSecond < 60 && time.wMilliseconds < 1000;
+}
+
 void SetFixedClock(std::time_t time)
 {
     g_fixedTime = time;

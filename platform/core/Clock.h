@@ -11,5 +11,9 @@ void GetLocalTime(SYSTEMTIME* localTime);
 // The broken-down local time of a moment.
 SYSTEMTIME LocalTimeFromTime(std::time_t time, WORD milliseconds);
 
+// Whether a local date-time names a moment of the calendar: a real date from 1601 to
+// 9999, a time of day from 00:00:00.000 to 23:59:59.999. The day of the week is not looked at.
+bool IsValidLocalTime(const SYSTEMTIME& time);
+
 // Test seam: fixes the clock at a moment (0 lets it run again).
 void SetFixedClock(std::time_t time);

@@ -2,6 +2,7 @@
 // requests in Proc, a switch from a message to a typed call; what it tells its dialog goes
 // through SendCommand or SendNotify.
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QEvent>
 #include <QImage>
@@ -13,6 +14,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTimeEdit>
 
 #include "platform/core/Clock.h"
 #include "platform/core/WindowImpl.h"
@@ -45,26 +47,48 @@ SYSTEMTIME Now()
     return st;
 }
 
-// --- Push button ---------------------------------------------------------------------
+// --- Push button and check box -------------------------------------------------------
 
-struct PushButton : Window {
+struct Button : Window {
+    LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        auto* box = qobject_cast<QCheckBox*>(widget);
+        switch (message) {
+            case BM_GETCHECK:
+                return box != nullptr && box->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+            case BM_SETCHECK:
+                // Setting the state, unlike the user's click, sends no notification.
+                if (box != nullptr)
+                    box->setChecked(wParam == BST_CHECKED);
+                return 0;
+            default:
+                return Window::Proc(message, wParam, lParam);
+        }
+    }
+
     void SetText(const std::wstring& newText) override
     {
         Window::SetText(newText);
-        if (auto* button = qobject_cast<QPushButton*>(widget))
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
             button->setText(QString::fromStdWString(newText));
     }
 };
 
 std::unique_ptr<Window> CreateButton(TopLevelWindow* dialog, const DialogItemTemplate& item)
 {
-    auto control = std::make_unique<PushButton>();
-    auto* button = new QPushButton(dialog->widget);
+    auto control = std::make_unique<Button>();
+    QAbstractButton* button = nullptr;
+    if ((item.style & 0x0F) == BS_AUTOCHECKBOX) {
+        button = new QCheckBox(dialog->widget);
+    } else {
+        auto* push = new QPushButton(dialog->widget);
+        push->setDefault((item.style & 0x0F) == BS_DEFPUSHBUTTON);
+        push->setAutoDefault(false);
+        button = push;
+    }
     control->widget = button;
-    button->setDefault((item.style & 0x0F) == BS_DEFPUSHBUTTON);
-    button->setAutoDefault(false);
     Window* self = control.get();
-    QObject::connect(button, &QPushButton::clicked, button,
+    QObject::connect(button, &QAbstractButton::clicked, button,
                      [dialog, self] { SendCommand(dialog, self->id, BN_CLICKED, self); });
     return control;
 }
@@ -220,8 +244,13 @@ std::unique_ptr<Window> CreateStatic(TopLevelWindow* dialog, const DialogItemTem
 
 // --- Date-and-time picker ------------------------------------------------------------
 
-// A date field. It holds a whole local date-time; the field shows and edits the date, and
-// the time of day it holds comes back unchanged.
+QTime TimeOf(const SYSTEMTIME& st)
+{
+    return QTime(st.wHour, st.wMinute, st.wSecond);
+}
+
+// A date or time field. It holds a whole local date-time; the field shows and edits the
+// date, or the time of day, and the rest of the value comes back unchanged.
 struct DatePicker : Window {
     LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
@@ -243,23 +272,38 @@ struct DatePicker : Window {
         return GDT_VALID;
     }
 
-    // Setting the value, unlike the user's edit, sends no notification.
+    // Setting the value, unlike the user's edit, sends no notification. A date-time that
+    // does not exist leaves the value as it was.
     LRESULT SetSystemTime(const SYSTEMTIME* st)
     {
-        if (st == nullptr || !DateOf(*st).isValid() || DateOf(*st) < kFirstDate || DateOf(*st) > kLastDate)
+        if (st == nullptr || !IsValidLocalTime(*st))
             return FALSE;
         value = *st;
         SetDate(value, DateOf(*st));
-        if (auto* edit = qobject_cast<QDateEdit*>(widget)) {
-            const QSignalBlocker quiet(edit);
-            edit->setDate(DateOf(value));
-        }
+        const QSignalBlocker quiet(widget);
+        if (auto* time = qobject_cast<QTimeEdit*>(widget))
+            time->setTime(TimeOf(value));
+        else if (auto* date = qobject_cast<QDateEdit*>(widget))
+            date->setDate(DateOf(value));
         return TRUE;
     }
 
-    void OnUserChanged(const QDate& date)
+    void OnUserChangedDate(const QDate& date)
     {
         SetDate(value, date);
+        Notify();
+    }
+
+    void OnUserChangedTime(const QTime& time)
+    {
+        value.wHour = static_cast<WORD>(time.hour());
+        value.wMinute = static_cast<WORD>(time.minute());
+        value.wSecond = static_cast<WORD>(time.second());
+        Notify();
+    }
+
+    void Notify()
+    {
         NMDATETIMECHANGE change{};
         change.nmhdr.code = DTN_DATETIMECHANGE;
         change.st = value;
@@ -276,6 +320,15 @@ QString ShortDateFormat()
     QString format = QLocale().dateFormat(QLocale::ShortFormat);
     static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
     format.replace(twoDigitYear, QStringLiteral("yyyy"));
+    return format;
+}
+
+// The locale's short time of day, with seconds, which the value keeps.
+QString TimeFormat()
+{
+    QString format = QLocale().timeFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("ss")))
+        format.replace(QRegularExpression(QStringLiteral("(m+)")), QStringLiteral("\\1:ss"));
     return format;
 }
 
@@ -303,8 +356,19 @@ private:
 std::unique_ptr<Window> CreateDatePicker(TopLevelWindow* dialog, const DialogItemTemplate& item)
 {
     auto control = std::make_unique<DatePicker>();
+    DatePicker* self = control.get();
     // The field starts at the current local date-time.
     control->value = Now();
+    if ((item.style & DTS_TIMEFORMAT) == DTS_TIMEFORMAT) {
+        // A time field, with up-down arrows.
+        auto* edit = new QTimeEdit(TimeOf(control->value), dialog->widget);
+        control->widget = edit;
+        edit->setDisplayFormat(TimeFormat());
+        edit->setWrapping(true);
+        QObject::connect(edit, &QTimeEdit::timeChanged, edit,
+                         [self](const QTime& time) { self->OnUserChangedTime(time); });
+        return control;
+    }
     auto* edit = new QDateEdit(DateOf(control->value), dialog->widget);
     control->widget = edit;
     edit->setDateRange(kFirstDate, kLastDate);
@@ -312,8 +376,7 @@ std::unique_ptr<Window> CreateDatePicker(TopLevelWindow* dialog, const DialogIte
     edit->setCalendarPopup(true);
     if (item.style & DTS_RIGHTALIGN)
         edit->calendarWidget()->window()->installEventFilter(new RightAlignPopup(edit));
-    DatePicker* self = control.get();
-    QObject::connect(edit, &QDateEdit::dateChanged, edit, [self](const QDate& date) { self->OnUserChanged(date); });
+    QObject::connect(edit, &QDateEdit::dateChanged, edit, [self](const QDate& date) { self->OnUserChangedDate(date); });
     return control;
 }
 

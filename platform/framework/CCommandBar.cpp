@@ -18,3 +18,9 @@ BOOL CCommandBar::InsertMenuBar(UINT menuBarId, WORD bitmapId)
     m_hWnd = info.hwndMB;
     return TRUE;
 }
+
+BOOL CCommandBar::SetBarStyle(DWORD style)
+{
+    m_dwStyle = style;
+    return m_hWnd != nullptr ? TRUE : FALSE;
+}

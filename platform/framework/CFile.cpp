@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <string>
 
 #include "platform/core/Paths.h"
@@ -97,6 +98,22 @@ DWORD CFile::GetLength() const
     if (static_cast<unsigned long long>(st.st_size) > 0xFFFFFFFFull)
         return 0xFFFFFFFF;
     return static_cast<DWORD>(st.st_size);
+}
+
+BOOL CFile::Flush()
+{
+    return IsOpen() && ::fsync(m_hFile) == 0 ? TRUE : FALSE;
+}
+
+BOOL CFile::Rename(LPCTSTR oldName, LPCTSTR newName)
+{
+    return ::rename(HostPathFromDevicePath(oldName).c_str(), HostPathFromDevicePath(newName).c_str()) == 0 ? TRUE
+                                                                                                           : FALSE;
+}
+
+BOOL CFile::Remove(LPCTSTR fileName)
+{
+    return ::unlink(HostPathFromDevicePath(fileName).c_str()) == 0 ? TRUE : FALSE;
 }
 
 void CFile::Close()

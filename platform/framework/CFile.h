@@ -33,8 +33,14 @@ public:
     virtual BOOL Write(const void* buffer, UINT count);
     // The file's length in bytes (at most 0xFFFFFFFF), or 0 when no file is open.
     virtual DWORD GetLength() const;
+    // Writes what the file holds through to the disk.
+    virtual BOOL Flush();
     // Closes the file; does nothing when none is open.
     virtual void Close();
+
+    // Gives a file a new name, replacing any file of that name in one step.
+    static BOOL Rename(LPCTSTR oldName, LPCTSTR newName);
+    static BOOL Remove(LPCTSTR fileName);
 
     bool IsOpen() const { return m_hFile >= 0; }
 

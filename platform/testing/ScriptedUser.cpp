@@ -4,11 +4,13 @@
 
 #include <QAction>
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimeEdit>
 #include <QTimer>
 #include <QToolButton>
 
@@ -83,6 +85,26 @@ bool WindowView::HasFocus(int id) const
     return control != nullptr && control->widget != nullptr && m_window->widget->focusWidget() == control->widget;
 }
 
+bool WindowView::IsChecked(int id) const
+{
+    return SendMessage(Control(m_window, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+SYSTEMTIME WindowView::Time(int id) const
+{
+    SYSTEMTIME time{};
+    SendMessage(Control(m_window, id), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+    return time;
+}
+
+void WindowView::SetTime(int id, const QTime& time) const
+{
+    auto* edit = qobject_cast<QTimeEdit*>(ControlWidget(id));
+    ASSERT_NE(edit, nullptr) << "no time field " << id;
+    ASSERT_TRUE(edit->isEnabled()) << "the time field " << id << " is disabled";
+    edit->setTime(time);
+}
+
 bool WindowView::HasIcon() const
 {
     return m_window->widget != nullptr && !m_window->widget->windowIcon().isNull();
@@ -142,7 +164,9 @@ void WindowView::Click(int id) const
     QWidget* button = ControlWidget(id);
     ASSERT_NE(button, nullptr) << "no button " << id;
     ASSERT_TRUE(button->isVisible()) << "button " << id << " cannot be clicked: it is not shown";
-    QTest::mouseClick(button, Qt::LeftButton);
+    // A check box is clicked on its box, at its left end.
+    const QPoint where = qobject_cast<QCheckBox*>(button) != nullptr ? QPoint(6, button->height() / 2) : QPoint();
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, where);
 }
 
 void WindowView::Key(int qtKey) const

@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QPointer>
+#include <QTime>
 #include <QWidget>
 
 #include <deque>
@@ -31,6 +32,9 @@ public:
     bool IsVisible(int id) const;
     bool IsEnabled(int id) const;
     bool HasFocus(int id) const;
+    bool IsChecked(int id) const;
+    // A date or time field's whole value.
+    SYSTEMTIME Time(int id) const;
     bool HasIcon() const;
     // Whether the window is shown on screen yet.
     bool IsShown() const;
@@ -50,6 +54,8 @@ public:
     void Key(int qtKey) const;
     // Picks a date in a date field, as the drop-down calendar does.
     void PickDate(int id, const QDate& date) const;
+    // Sets the time of day in a time field, as its up-down arrows do.
+    void SetTime(int id, const QTime& time) const;
     // Types text into a date field, field by field as the keyboard does.
     void TypeInto(int id, const QString& keys) const;
     // Chooses a command from the window's menu bar.

@@ -13,6 +13,7 @@
 
 #include "platform/core/Clock.h"
 #include "platform/core/ModulePath.h"
+#include "platform/testing/RecordingServices.h"
 #include "platform/testing/ScriptedUser.h"
 
 namespace
@@ -39,6 +40,8 @@ WindowSystemForTests::WindowSystemForTests(int& argc, char** argv)
     g_standardMessages = qInstallMessageHandler(QuietMessages);
     QApplication::setQuitOnLastWindowClosed(false);
     ScriptedUser::InstallGuard();
+    m_scheduler = std::make_unique<RecordingStartAtTime>();
+    m_sound = std::make_unique<RecordingSoundPlayer>();
 }
 
 WindowSystemForTests::~WindowSystemForTests() = default;

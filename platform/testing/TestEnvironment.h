@@ -20,6 +20,9 @@ public:
 
 private:
     std::unique_ptr<QApplication> m_application;
+    // No test reaches the real scheduler or sound: by default both are recorded here.
+    std::unique_ptr<class RecordingStartAtTime> m_scheduler;
+    std::unique_ptr<class RecordingSoundPlayer> m_sound;
 };
 
 // Pins the time zone for a test and restores the one before it.

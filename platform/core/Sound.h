@@ -1,0 +1,28 @@
+// The sound player: plays a sound file by path and returns at once.
+#pragma once
+
+#include <string>
+
+#include "platform/core/Types.h"
+
+constexpr DWORD SND_SYNC = 0x0000;
+constexpr DWORD SND_ASYNC = 0x0001;
+constexpr DWORD SND_FILENAME = 0x00020000;
+
+// Plays the WAV file at path (the device's form) on the desktop's audio. With SND_ASYNC
+// it returns at once while the sound plays on. A missing or unplayable file, or no audio
+// device, is not reported: the result only says whether playing was started.
+BOOL PlaySound(LPCTSTR sound, HINSTANCE module, DWORD flags);
+
+// What plays the sound: the desktop's player, or, in tests, a record.
+class SoundPlayer
+{
+public:
+    virtual ~SoundPlayer() = default;
+    // Starts playing the file at a host path and returns at once.
+    virtual bool Play(const std::string& path) = 0;
+};
+
+// Puts a player in place of the platform's; null restores the platform's. Returns the
+// one it replaces.
+SoundPlayer* SetSoundPlayer(SoundPlayer* player);

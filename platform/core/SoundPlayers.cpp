@@ -1,0 +1,43 @@
+// The desktop's event-sound player, libcanberra: it plays a file on the desktop's sound
+// server (or ALSA) in the background and returns at once.
+#include "platform/core/SoundPlayers.h"
+
+#include <canberra.h>
+
+#include <memory>
+
+namespace
+{
+
+class CanberraPlayer : public SoundPlayer
+{
+public:
+    bool Play(const std::string& path) override
+    {
+        if (!m_context) {
+            ca_context* context = nullptr;
+            if (ca_context_create(&context) != CA_SUCCESS)
+                return false;
+            m_context.reset(context);
+            ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Solmira", CA_PROP_APPLICATION_ID,
+                                    "org.example.Solmira", nullptr);
+        }
+        // The context stays for the program's life: destroying it would stop the sound.
+        return ca_context_play(m_context.get(), 0, CA_PROP_MEDIA_FILENAME, path.c_str(), CA_PROP_MEDIA_ROLE, "event",
+                               nullptr) == CA_SUCCESS;
+    }
+
+private:
+    struct Destroy {
+        void operator()(ca_context* context) const { ca_context_destroy(context); }
+    };
+    std::unique_ptr<ca_context, Destroy> m_context;
+};
+
+}  // namespace
+
+SoundPlayer& PlatformSoundPlayer()
+{
+    static CanberraPlayer player;
+    return player;
+}

@@ -1,0 +1,25 @@
+#include "platform/framework/CTime.h"
+
+#include "platform/core/Clock.h"
+
+CTime::CTime(int year, int month, int day, int hour, int minute, int second, int daylightSaving)
+{
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = daylightSaving;
+    m_time = std::mktime(&local);
+}
+
+BOOL CTime::GetAsSystemTime(SYSTEMTIME& time) const
+{
+    std::tm local{};
+    if (localtime_r(&m_time, &local) == nullptr || local.tm_year + 1900 < 0 || local.tm_year + 1900 > 0xFFFF)
+        return FALSE;
+    time = LocalTimeFromTime(m_time, 0);
+    return TRUE;
+}

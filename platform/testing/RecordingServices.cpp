@@ -1,0 +1,35 @@
+#include "platform/testing/RecordingServices.h"
+
+RecordingStartAtTime::RecordingStartAtTime() : m_previous(SetStartAtTimeService(this)) {}
+
+RecordingStartAtTime::~RecordingStartAtTime()
+{
+    SetStartAtTimeService(m_previous);
+}
+
+bool RecordingStartAtTime::Register(const std::string& programPath, const SYSTEMTIME& localTime)
+{
+    calls.push_back({false, programPath, localTime});
+    pending[programPath] = localTime;
+    return true;
+}
+
+bool RecordingStartAtTime::Cancel(const std::string& programPath)
+{
+    calls.push_back({true, programPath, SYSTEMTIME{}});
+    pending.erase(programPath);
+    return true;
+}
+
+RecordingSoundPlayer::RecordingSoundPlayer() : m_previous(SetSoundPlayer(this)) {}
+
+RecordingSoundPlayer::~RecordingSoundPlayer()
+{
+    SetSoundPlayer(m_previous);
+}
+
+bool RecordingSoundPlayer::Play(const std::string& path)
+{
+    played.push_back(path);
+    return true;
+}

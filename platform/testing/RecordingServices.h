@@ -1,0 +1,51 @@
+// Recording versions of the start-at-time service and the sound player. Each takes the
+// platform's place while it lives, and keeps what the program asked of it.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/core/Sound.h"
+#include "platform/core/StartAtTime.h"
+
+class RecordingStartAtTime : public StartAtTimeService
+{
+public:
+    struct Call {
+        bool cancel;
+        std::string program;
+        SYSTEMTIME time;  // zero for a cancel
+    };
+
+    RecordingStartAtTime();
+    ~RecordingStartAtTime() override;
+    RecordingStartAtTime(const RecordingStartAtTime&) = delete;
+    RecordingStartAtTime& operator=(const RecordingStartAtTime&) = delete;
+
+    bool Register(const std::string& programPath, const SYSTEMTIME& localTime) override;
+    bool Cancel(const std::string& programPath) override;
+
+    std::vector<Call> calls;
+    // The pending start of each program, as the service keeps them: one per path.
+    std::map<std::string, SYSTEMTIME> pending;
+
+private:
+    StartAtTimeService* m_previous;
+};
+
+class RecordingSoundPlayer : public SoundPlayer
+{
+public:
+    RecordingSoundPlayer();
+    ~RecordingSoundPlayer() override;
+    RecordingSoundPlayer(const RecordingSoundPlayer&) = delete;
+    RecordingSoundPlayer& operator=(const RecordingSoundPlayer&) = delete;
+
+    bool Play(const std::string& path) override;
+
+    std::vector<std::string> played;
+
+private:
+    SoundPlayer* m_previous;
+};

@@ -1,0 +1,3 @@
+#include "settings/AppDir.h"
+
+CString g_strAppDir;

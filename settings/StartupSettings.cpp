@@ -1,0 +1,15 @@
+#include "settings/StartupSettings.h"
+
+#include "platform/core/Sound.h"
+#include "settings/AppDir.h"
+#include "settings/CSettingsDlg.h"
+
+void ApplyStartupSettings()
+{
+    CSettingsDlg dlg;
+    if (!dlg.LoadSettings())
+        dlg.DoModal();
+    if (dlg.m_bBellChime)
+        PlaySound(g_strAppDir + CString("slm.wav"), nullptr, SND_FILENAME | SND_ASYNC);
+    dlg.ScheduleAutoRun(FALSE);
+}
