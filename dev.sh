@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
-          libcanberra-dev fonts-dejavu-core)
+          libcanberra-dev fonts-dejavu-core at systemd)
 
 install_packages() {
     local missing=()
@@ -20,6 +20,16 @@ install_packages() {
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo apt-get update -q
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# The daily start's tests use a real atd.
+start_atd() {
+    local pid
+    pid=$(cat /run/atd.pid 2>/dev/null || true)
+    [ -n "$pid" ] && [ -d "/proc/$pid" ] && return
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo atd
 }
 
 build() {
@@ -38,6 +48,7 @@ run)
     ;;
 test)
     install_packages
+    start_atd
     if [ "${2:-}" = "--sanitize" ]; then
         build build-sanitize -DSOLMIRA_SANITIZE=ON
         export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
