@@ -109,8 +109,9 @@ TEST_F(SettingsTest, LoadSettingsReadsTheFileAsItStands)
         std::vector<int> expected = c.record;
         expected.resize(8, 0);
         EXPECT_EQ(Fields(dlg.m_record.runAt), expected);
-        if (c.record == runAt)
+        if (c.record == runAt) {
             EXPECT_EQ(dlg.m_timeRun, CTime(2025, 12, 10, 7, 30, 0));
+        }
     }
 }
 

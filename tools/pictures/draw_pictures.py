@@ -25,8 +25,9 @@ def cube_palette():
     return colours
 
 
-def scene(u, v, simple):
-    """The colour at (u, v), both from 0 to 1, v downwards."""
+def scene(u, v, simple, flat_sky=False):
+    """The colour at (u, v), both from 0 to 1, v downwards. Icons have a flat sky, which
+    16 colours show cleanly."""
     horizon = 0.68
     sun_x, sun_y, sun_r = 0.5, horizon, 0.27
     d = math.hypot(u - sun_x, v - sun_y)
@@ -47,12 +48,14 @@ def scene(u, v, simple):
     angle = math.atan2(v - sun_y, u - sun_x)
     if d <= sun_r + 0.2 and math.cos(angle * 8) > (0.55 if simple else 0.7):
         return (255, 200, 0)
+    if flat_sky:
+        return (0, 0, 128)
     # Dawn sky: deep blue above, warmer near the horizon.
     t = v / horizon
     return (int(20 + 120 * t ** 3), int(30 + 60 * t ** 2), int(120 + 40 * t))
 
 
-def render(size, palette, simple):
+def render(size, palette, simple, flat_sky=False):
     """Pixel indexes into palette, rows from the top, sampled 4x4 per pixel."""
     rows = []
     for y in range(size):
@@ -61,7 +64,7 @@ def render(size, palette, simple):
             acc = [0, 0, 0]
             for sy in range(4):
                 for sx in range(4):
-                    c = scene((x + (sx + 0.5) / 4) / size, (y + (sy + 0.5) / 4) / size, simple)
+                    c = scene((x + (sx + 0.5) / 4) / size, (y + (sy + 0.5) / 4) / size, simple, flat_sky)
                     acc = [a + b for a, b in zip(acc, c)]
             colour = tuple(a / 16 for a in acc)
             row.append(min(range(len(palette)), key=lambda i: sum((p - c) ** 2 for p, c in zip(palette[i], colour))))
@@ -93,7 +96,7 @@ def palette_bytes(palette):
 
 
 def icon_image(size):
-    rows = render(size, VGA16, simple=size < 32)
+    rows = render(size, VGA16, simple=size < 32, flat_sky=True)
     pixels = packed_rows(rows, 4)
     mask_row = b"\0" * ((size + 31) // 32 * 4)  # every pixel opaque
     mask = mask_row * size
