@@ -3,6 +3,8 @@
 #include <iterator>
 #include <vector>
 
+#include "about/CAboutDlg.h"
+
 #include "calendar/Calendar.h"
 #include "platform/core/ModulePath.h"
 #include "platform/framework/CDataExchange.h"
@@ -25,6 +27,7 @@ const AFX_MSGMAP* CReadingDlg::GetThisMessageMap()
         OnNotifyEntry<&CReadingDlg::OnCalendarSelChange>(MCN_SELCHANGE, IDC_CALENDAR),
         OnControlEntry<&CReadingDlg::OnCloseButton>(BN_CLICKED, IDOK),
         OnControlEntry<&CReadingDlg::OnAboutButton>(BN_CLICKED, IDC_ABOUT_BUTTON),
+        OnCommandEntry<&CReadingDlg::OnOptionsAbout>(ID_OPTIONS_ABOUT),
         OnCommandEntry<&CReadingDlg::OnOptionsSettings>(ID_OPTIONS_SETTINGS),
         OnControlEntry<&CReadingDlg::OnOptionsSettings>(BN_CLICKED, IDC_SETTINGS_BUTTON),
     };
@@ -113,6 +116,12 @@ void CReadingDlg::OnCalendarSelChange(NMHDR* /*pNMHDR*/, LRESULT* pResult)
 void CReadingDlg::OnCloseButton()
 {
     EndDialog(0);
+}
+
+void CReadingDlg::OnOptionsAbout()
+{
+    CAboutDlg dlg;
+    dlg.DoModal();
 }
 
 void CReadingDlg::OnOptionsSettings()

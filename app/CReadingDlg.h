@@ -28,6 +28,7 @@ private:
     void OnCloseButton();
     void OnAboutButton();
     void OnOptionsSettings();
+    void OnOptionsAbout();
 
     CDateTimeCtrl m_ctlDate;
     CEdit m_ctlVerseText;

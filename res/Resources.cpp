@@ -36,10 +36,24 @@ const DialogItemTemplate kSettingsItems[] = {
     {IDC_AUTORUN, ControlClass::Button, L"AutoRun daily at", 7, 20, 67, 9, 0x50010003, 0, 0},
 };
 
+// About window. Its Cancel button is never shown: Escape gives the same command.
+const DialogItemTemplate kAboutItems[] = {
+    {IDOK, ControlClass::Button, L"Done", 0, 140, 138, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0},
+    {IDCANCEL, ControlClass::Button, L"Cancel", 88, 140, 50, 14, WS_CHILD | WS_TABSTOP, 0, 0},
+    {IDC_ABOUT_TEXT, ControlClass::Edit, L"", 0, 20, 138, 121,
+     kChild | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, WS_EX_STATICEDGE, 0},
+    {IDC_STATIC, ControlClass::Static, nullptr, 0, 0, 21, 20, kChild | SS_BITMAP, 0, IDB_LOGO},
+    {IDC_STATIC, ControlClass::Static, L"Solmira 1.0.1", 27, 1, 101, 9, kChild | WS_GROUP | SS_LEFT, 0, 0},
+    {IDC_STATIC, ControlClass::Static, L"The Steady Lamp, daily edition", 27, 12, 108, 10, kChild | WS_GROUP | SS_LEFT,
+     0, 0},
+};
+
 const DialogTemplate kDialogs[] = {
     {IDD_MAIN, WS_POPUP | WS_VISIBLE | WS_CAPTION | DS_CENTER | DS_SETFONT, WS_EX_CAPTIONOKBTN | WS_EX_APPWINDOW, 0, 0,
      138, 154, L"REZEZO 1.0", 8, L"System", MakeTable(kMainItems)},
     {IDD_SETTINGS, 0x80C00040, 0, 0, 0, 138, 58, L"Settings", 8, L"System", MakeTable(kSettingsItems)},
+    {IDD_ABOUT, WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT, 0, 0, 0, 138, 154, L"About Solmira", 8, L"System",
+     MakeTable(kAboutItems)},
 };
 
 const MenuItemTemplate kOptionsItems[] = {
@@ -58,8 +72,17 @@ const MenuBarTemplate kMenuBars[] = {{IDR_MENUBAR, MakeTable(kMenuBarValues)}};
 const StringResource kStrings[] = {
     {IDS_ABOUT_TEXT,
      L"What is Solmira?\r\n\r\n"
-     L"Solmira shows one reading for each day of the year from the book beside it.\r\n\r\n"
-     L"Solmira uses the standard book file \"solmiraverse.pdb\".\r\n" BOOK_SITE_ADDRESS},
+     L"Solmira is the digital edition of \"The Steady Lamp: A year of readings from the Stoic teachers, in plain "
+     L"English\".\r\n\r\n"
+     L"The book gathers short extracts from a selection of the discourses of Epictetus, and from some later "
+     L"writings: the Meditations of Marcus Aurelius and the letters of Seneca.\r\n\r\n"
+     L"Each extract is rendered into plain, readable English, and the book is laid out so that you can read one "
+     L"extract each day, and reflect on it, for a whole year.\r\n\r\n"
+     L"With this edition (for Linux, version 1.0) your computer can open Solmira with a new reading every day, at "
+     L"a time you choose in Options, Settings.\r\n\r\n"
+     L"Software by the Solmira developers.\r\n\r\n"
+     L"Solmira 1.0 uses the standard book file \"solmiraverse.pdb\", a Palm database that other book readers can "
+     L"open too. The book is distributed at:\r\n" BOOK_SITE_ADDRESS},
     {ID_OPTIONS_SETTINGS, L"Configure Settings"},
     {IDS_SETTINGS_ITEM, L"&Settings"},
     {ID_OPTIONS_ABOUT, L"About Solmira"},

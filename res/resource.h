@@ -29,6 +29,9 @@ constexpr int IDC_RUN_TIME = 1006;
 constexpr int IDC_BELL_CHIME = 1007;
 constexpr int IDC_AUTORUN = 1008;
 
+// Controls of the About window.
+constexpr int IDC_ABOUT_TEXT = 1009;
+
 // Commands.
 constexpr int ID_OPTIONS_SETTINGS = 32774;
 constexpr int ID_OPTIONS_ABOUT = 32777;

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 
 #include <functional>
 #include <string>
@@ -213,6 +214,46 @@ TEST_F(ReadingWindowTest, HiddenControlsAnswerTheirHandlers)
         w.Click(IDOK);
     });
     RunProgram();
+}
+
+TEST_F(ReadingWindowTest, OptionsAboutShowsTheAboutTextAndChangesNothing)
+{
+    m_folder.Write("solmiraverse.pdb", MakeBook());
+    AfxSetResourceHandle(ProgramResources());
+    CString about;
+    ASSERT_TRUE(about.LoadString(IDS_ABOUT_TEXT));
+    m_user.Expect(kMainCaption, [](WindowView& w) {
+        for (int i = 0; i < 2; ++i)
+            w.ChooseMenuCommand("About");
+        EXPECT_EQ(VerseText(w), ShownText(36)) << "the main window keeps its verse";
+        w.Click(IDOK);
+    });
+    const auto expectAbout = [&about](WindowView& w) {
+        EXPECT_EQ(w.Owner().Caption(), kMainCaption);
+        EXPECT_FALSE(w.Owner().IsEnabled()) << "the main window is disabled meanwhile";
+        EXPECT_EQ(w.ControlText(IDC_ABOUT_TEXT), about.Str());
+        EXPECT_TRUE(w.HasFocus(IDOK));
+        EXPECT_TRUE(w.Exists(IDCANCEL));
+        EXPECT_FALSE(w.IsVisible(IDCANCEL));
+        auto* box = qobject_cast<QPlainTextEdit*>(w.ControlWidget(IDC_ABOUT_TEXT));
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->isReadOnly());
+        EXPECT_EQ(box->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        // From its first line, with the rest below the fold.
+        EXPECT_EQ(box->verticalScrollBar()->value(), 0);
+        EXPECT_GT(box->verticalScrollBar()->maximum(), 0);
+        EXPECT_TRUE(w.MenuBar().empty());
+    };
+    m_user.Expect(L"About Solmira", [&expectAbout](WindowView& w) {
+        expectAbout(w);
+        w.Click(IDOK);
+    });
+    m_user.Expect(L"About Solmira", [&expectAbout](WindowView& w) {
+        expectAbout(w);
+        w.Key(Qt::Key_Escape);
+    });
+    RunProgram();
+    EXPECT_EQ(m_user.Remaining(), 0u);
 }
 
 TEST_F(ReadingWindowTest, WrappedLinesReadBackWithSoftBreaks)

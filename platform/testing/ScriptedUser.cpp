@@ -79,6 +79,11 @@ bool WindowView::IsEnabled(int id) const
     return IsWindowEnabled(Control(m_window, id)) != FALSE;
 }
 
+bool WindowView::IsEnabled() const
+{
+    return IsWindowEnabled(m_window) != FALSE;
+}
+
 bool WindowView::HasFocus(int id) const
 {
     Window* control = Control(m_window, id);

@@ -31,6 +31,8 @@ public:
     bool Exists(int id) const;
     bool IsVisible(int id) const;
     bool IsEnabled(int id) const;
+    // Whether the window itself takes input; an owner does not while its modal window runs.
+    bool IsEnabled() const;
     bool HasFocus(int id) const;
     bool IsChecked(int id) const;
     // A date or time field's whole value.
