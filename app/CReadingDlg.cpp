@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "about/CAboutDlg.h"
-
 #include "calendar/Calendar.h"
 #include "platform/core/ModulePath.h"
 #include "platform/framework/CDataExchange.h"

@@ -39,7 +39,6 @@ constexpr int DTN_DATETIMECHANGE = DTN_FIRST + 1;  // -759
 // Month calendar.
 constexpr UINT MCM_FIRST = 0x1000;
 constexpr UINT MCM_GETCURSEL = MCM_FIRST + 1;
-constexpr UINT MCM_SETCURSEL = MCM_FIRST + 2;
 constexpr int MCN_FIRST = -750;
 constexpr int MCN_SELCHANGE = MCN_FIRST + 1;  // -749
 constexpr int MCN_SELECT = MCN_FIRST + 4;     // -746
@@ -59,7 +58,6 @@ constexpr DWORD WS_TABSTOP = 0x00010000;
 // On the handheld the same bit on a top-level window means "no navigation Done button".
 constexpr DWORD WS_NONAVDONEBUTTON = 0x00010000;
 
-constexpr DWORD WS_EX_DLGMODALFRAME = 0x00000001;
 constexpr DWORD WS_EX_STATICEDGE = 0x00020000;
 constexpr DWORD WS_EX_APPWINDOW = 0x00040000;
 constexpr DWORD WS_EX_CAPTIONOKBTN = 0x80000000;
@@ -82,7 +80,6 @@ constexpr DWORD BS_AUTOCHECKBOX = 0x0003;
 constexpr DWORD SS_LEFT = 0x0000;
 constexpr DWORD SS_BITMAP = 0x000E;
 constexpr DWORD DTS_SHORTDATEFORMAT = 0x0000;
-constexpr DWORD DTS_UPDOWN = 0x0001;
 constexpr DWORD DTS_TIMEFORMAT = 0x0009;
 constexpr DWORD DTS_APPCANPARSE = 0x0010;
 constexpr DWORD DTS_RIGHTALIGN = 0x0020;

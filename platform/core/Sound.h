@@ -5,7 +5,6 @@
 
 #include "platform/core/Types.h"
 
-constexpr DWORD SND_SYNC = 0x0000;
 constexpr DWORD SND_ASYNC = 0x0001;
 constexpr DWORD SND_FILENAME = 0x00020000;
 

@@ -460,11 +460,6 @@ BOOL GetWindowRect(HWND window, RECT* rect)
     return TRUE;
 }
 
-BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL /*repaint*/)
-{
-    return SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER);
-}
-
 BOOL SystemParametersInfo(UINT action, UINT /*param*/, void* value, UINT /*winIni*/)
 {
     if (action != SPI_GETWORKAREA || value == nullptr)

@@ -58,7 +58,6 @@ LONG GetWindowLong(HWND window, int index);
 LONG SetWindowLong(HWND window, int index, LONG value);
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 BOOL GetWindowRect(HWND window, RECT* rect);
-BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 
 // The part of the screen that windows may use, without panels and bars.
 constexpr UINT SPI_GETWORKAREA = 0x0030;

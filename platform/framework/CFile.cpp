@@ -22,9 +22,7 @@ BOOL CFile::Open(LPCTSTR fileName, UINT openFlags)
     if (path.empty())
         return FALSE;
     int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-    if (openFlags & modeReadWrite)
-        flags |= O_RDWR;
-    else if (openFlags & modeWrite)
+    if (openFlags & modeWrite)
         flags |= O_WRONLY;
     else
         flags |= O_RDONLY;

@@ -126,12 +126,6 @@ int CString::Replace(LPCTSTR oldText, LPCTSTR newText)
     return count;
 }
 
-int CString::Find(TCHAR ch) const
-{
-    const size_t at = m_text.find(ch);
-    return at == std::wstring::npos ? -1 : static_cast<int>(at);
-}
-
 int CString::ReverseFind(TCHAR ch) const
 {
     const size_t at = m_text.rfind(ch);
@@ -143,12 +137,4 @@ CString CString::Left(int count) const
     if (count <= 0)
         return CString();
     return CString(m_text.c_str(), std::min(count, GetLength()));
-}
-
-CString CString::Mid(int first) const
-{
-    if (first >= GetLength())
-        return CString();
-    first = std::max(first, 0);
-    return CString(m_text.c_str() + first, GetLength() - first);
 }

@@ -18,7 +18,6 @@ public:
     int GetLength() const { return static_cast<int>(m_text.size()); }
     bool IsEmpty() const { return m_text.empty(); }
     void Empty() { m_text.clear(); }
-    TCHAR GetAt(int index) const { return m_text.at(static_cast<size_t>(index)); }
     operator LPCTSTR() const { return m_text.c_str(); }
 
     CString& operator+=(const CString& other);
@@ -34,10 +33,8 @@ public:
     BOOL LoadString(UINT id);
     // Replaces every occurrence of oldText, in one pass from the left; returns the count.
     int Replace(LPCTSTR oldText, LPCTSTR newText);
-    int Find(TCHAR ch) const;
     int ReverseFind(TCHAR ch) const;
     CString Left(int count) const;
-    CString Mid(int first) const;
 
     const std::wstring& Str() const { return m_text; }
 

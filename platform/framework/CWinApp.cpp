@@ -12,7 +12,6 @@ namespace
 
 CWinApp* g_app = nullptr;
 HINSTANCE g_resources = nullptr;
-bool g_controlContainer = false;
 
 }  // namespace
 
@@ -68,15 +67,7 @@ void AfxSetResourceHandle(HINSTANCE module)
     g_resources = module;
 }
 
-void AfxEnableControlContainer()
-{
-    g_controlContainer = true;
-}
-
-bool AfxControlContainerEnabled()
-{
-    return g_controlContainer;
-}
+void AfxEnableControlContainer() {}
 
 int AfxWinMain(int argc, char** argv, HINSTANCE module)
 {

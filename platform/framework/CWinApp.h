@@ -31,9 +31,8 @@ CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE module);
 // Turns on hosting of controls in dialog windows. Every control of this platform is a
-// native widget that any dialog can hold, so this only records the request.
+// native widget that any dialog can hold, so there is nothing more to turn on.
 void AfxEnableControlContainer();
-bool AfxControlContainerEnabled();
 
 // The framework's entry: sets up the window system, then runs the application object's
 // start-up, and its message loop if the start-up asks for one. Returns the exit status.

@@ -41,33 +41,10 @@ void CWnd::SetWindowText(LPCTSTR text)
     ::SetWindowText(m_hWnd, text);
 }
 
-CString CWnd::GetWindowText() const
-{
-    const int length = ::GetWindowTextLength(m_hWnd);
-    std::vector<TCHAR> buffer(static_cast<size_t>(length) + 1);
-    const int copied = ::GetWindowText(m_hWnd, buffer.data(), length + 1);
-    return CString(buffer.data(), copied);
-}
-
 HICON CWnd::SetIcon(HICON icon, BOOL bigIcon)
 {
     return reinterpret_cast<HICON>(
         SendMessage(WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
-}
-
-BOOL CWnd::EnableWindow(BOOL enable)
-{
-    return ::EnableWindow(m_hWnd, enable);
-}
-
-BOOL CWnd::IsWindowEnabled() const
-{
-    return ::IsWindowEnabled(m_hWnd);
-}
-
-LONG CWnd::GetStyle() const
-{
-    return ::GetWindowLong(m_hWnd, GWL_STYLE);
 }
 
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags)
@@ -80,16 +57,6 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags)
     if (flags != 0)
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | flags);
     return TRUE;
-}
-
-BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags)
-{
-    return ::SetWindowPos(m_hWnd, insertAfter != nullptr ? insertAfter->m_hWnd : nullptr, x, y, cx, cy, flags);
-}
-
-void CWnd::GetWindowRect(RECT* rect) const
-{
-    ::GetWindowRect(m_hWnd, rect);
 }
 
 void CWnd::CenterWindow()

@@ -26,14 +26,8 @@ public:
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     void SetWindowText(LPCTSTR text);
-    CString GetWindowText() const;
     HICON SetIcon(HICON icon, BOOL bigIcon);
-    BOOL EnableWindow(BOOL enable = TRUE);
-    BOOL IsWindowEnabled() const;
-    LONG GetStyle() const;
     BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
-    BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
-    void GetWindowRect(RECT* rect) const;
     // Centres the window within the work area of the screen.
     void CenterWindow();
     // A modal message box owned by this window.

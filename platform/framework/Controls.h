@@ -7,9 +7,6 @@
 class CEdit : public CWnd
 {
 };
-class CButton : public CWnd
-{
-};
 class CDateTimeCtrl : public CWnd
 {
 };

@@ -13,6 +13,7 @@
 
 #include "platform/core/Clock.h"
 #include "platform/core/ModulePath.h"
+#include "platform/framework/CTime.h"
 #include "platform/testing/RecordingServices.h"
 #include "platform/testing/ScriptedUser.h"
 
@@ -77,15 +78,7 @@ FixedClock::~FixedClock()
 
 void FixedClock::Set(int year, int month, int day, int hour, int minute, int second)
 {
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_sec = second;
-    local.tm_isdst = -1;
-    SetFixedClock(std::mktime(&local));
+    SetFixedClock(CTime(year, month, day, hour, minute, second).GetTime());
 }
 
 ProgramFolder::ProgramFolder()
