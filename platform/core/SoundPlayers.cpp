@@ -2,6 +2,7 @@
 // server (or ALSA) in the background and returns at once.
 #include "platform/core/SoundPlayers.h"
 
+#include <alsa/asoundlib.h>
 #include <canberra.h>
 
 #include <memory>
@@ -9,12 +10,17 @@
 namespace
 {
 
+// ALSA writes its own complaints to standard error, such as that there is no sound card;
+// a chime that cannot play is not reported.
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
 class CanberraPlayer : public SoundPlayer
 {
 public:
     bool Play(const std::string& path) override
     {
         if (!m_context) {
+            snd_lib_error_set_handler(QuietAlsa);
             ca_context* context = nullptr;
             if (ca_context_create(&context) != CA_SUCCESS)
                 return false;
