@@ -1,3 +1,4 @@
+// The About window: its opening puts the About text into its text box.
 #include "about/CAboutDlg.h"
 
 #include "res/resource.h"

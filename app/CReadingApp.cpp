@@ -1,3 +1,4 @@
+// The one application object and its start-up: the main reading window, run modally.
 #include "app/CReadingApp.h"
 
 #include "app/CReadingDlg.h"

@@ -1,3 +1,4 @@
+// The main reading window: its opening sequence, the verse of a date, and its commands.
 #include "app/CReadingDlg.h"
 
 #include <iterator>

@@ -1,3 +1,4 @@
+// Reading the book's records: each call opens the book, reads what it needs and closes it.
 #include "book/CBookFile.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The month lengths, the program's leap-year rule and the verse number of a date.
 #include "calendar/Calendar.h"
 
 const int g_anDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

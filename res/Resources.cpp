@@ -1,3 +1,4 @@
+// The program's resources as data: window templates, menu, menu bar, strings, icon and logo.
 #include "res/Resources.h"
 
 #include "platform/core/Messages.h"

@@ -1,3 +1,4 @@
+// The Settings window and the settings it holds: loading, saving and scheduling the daily start.
 #include "settings/CSettingsDlg.h"
 
 #include <iterator>

@@ -1,3 +1,4 @@
+// The settings record and the settings file's 24 bytes, field by field, little-endian.
 #include "settings/SettingsRecord.h"
 
 namespace

@@ -1,3 +1,4 @@
+// What every start does with the settings: ask for them once, chime, register the daily start.
 #include "settings/StartupSettings.h"
 
 #include "platform/core/Sound.h"

@@ -1,3 +1,4 @@
+// The book reader against sound and damaged books: header fields, records, code page, descriptors.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -8,33 +9,13 @@
 #include "book/CBookFile.h"
 #include "platform/core/Paths.h"
 #include "platform/testing/TestEnvironment.h"
+#include "tests/TestFiles.h"
 #include "tools/PalmDatabase.h"
 
 namespace
 {
 
 const std::string kBook = "solmiraverse.pdb";
-
-std::size_t EntryAt(int index)
-{
-    return 78 + 8 * static_cast<std::size_t>(index);
-}
-
-// A copy of a book with a big-endian value written in: the record count at 76, offsets at EntryAt.
-std::string Patched(std::string bytes, std::size_t at, std::uint32_t value, int width = 4)
-{
-    for (int i = 0; i < width; ++i)
-        bytes.replace(at + i, 1, 1, static_cast<char>(value >> (8 * (width - 1 - i))));
-    return bytes;
-}
-
-std::uint32_t OffsetOf(const std::string& bytes, int index)
-{
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i)
-        value = value << 8 | static_cast<unsigned char>(bytes[EntryAt(index) + i]);
-    return value;
-}
 
 // A book whose record k holds "vk".
 std::string NumberedBook(int count = 366)

@@ -1,3 +1,4 @@
+// solmira-book as a user runs it: building, showing, reading and checking books, and refusals.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "platform/testing/TestEnvironment.h"
+#include "tests/TestFiles.h"
 #include "tools/PalmDatabase.h"
 
 extern char** environ;
@@ -26,12 +28,6 @@ struct Outcome {
     int status;  // the exit status; -1 when the tool did not exit normally
     std::string out, err;
 };
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // A refusal: the status, nothing on stdout and a single line on stderr.
 void ExpectRefused(const Outcome& outcome, int status)
@@ -46,19 +42,6 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
     return text;
-}
-
-// Big-endian value written into a copy of a book: the record count at 76, offsets at 78 + 8i.
-std::string Patched(std::string bytes, std::size_t at, std::uint32_t value, int width = 4)
-{
-    for (int i = 0; i < width; ++i)
-        bytes.replace(at + i, 1, 1, static_cast<char>(value >> (8 * (width - 1 - i))));
-    return bytes;
-}
-
-std::size_t EntryAt(int index)
-{
-    return 78 + 8 * static_cast<std::size_t>(index);
 }
 
 // A book of count records: record k holds "Reading k\nline two" unless texts has one for it.
@@ -97,7 +80,7 @@ protected:
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err)};
     }
 
     std::string Put(const std::string& name, const std::string& bytes) const

@@ -1,3 +1,4 @@
+// The calendar rules: the leap-year rule and the verse number of every kind of date.
 #include <gtest/gtest.h>
 
 #include <string>

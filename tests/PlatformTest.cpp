@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/core/CodePage.h"
+#include "platform/core/Command.h"
 #include "platform/core/ModulePath.h"
 #include "platform/core/Paths.h"
 #include "platform/framework/CFile.h"
@@ -169,6 +170,17 @@ TEST(CFileTest, FailuresAreResultsAndNoDescriptorLeaks)
     EXPECT_EQ(std::filesystem::file_size(folder.PathOf("data")), 3u);
     EXPECT_FALSE(file.Open(device("folder").c_str(), CFile::modeCreate | CFile::modeWrite));
     EXPECT_EQ(OpenDescriptorCount(), descriptors);
+}
+
+// The book tool opens no window, so it must not load the window system or what comes with
+// it: a tool that links them starts several times slower.
+TEST(PlatformTest, TheBookToolLoadsNoWindowSystem)
+{
+    const CommandResult libraries = RunCommand({"ldd", SOLMIRA_BOOK_TOOL});
+    ASSERT_EQ(libraries.status, 0) << libraries.output;
+    EXPECT_NE(libraries.output.find("libc.so"), std::string::npos) << libraries.output;
+    for (const char* library : {"libQt", "libicu", "libdbus", "libcanberra", "libasound", "libX"})
+        EXPECT_EQ(libraries.output.find(library), std::string::npos) << library << " in\n" << libraries.output;
 }
 
 }  // namespace

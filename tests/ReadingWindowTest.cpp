@@ -4,24 +4,21 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QGuiApplication>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QScreen>
-#include <QScrollBar>
-
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "platform/core/Messages.h"
 #include "platform/core/ModulePath.h"
+#include "platform/core/Paths.h"
 #include "platform/framework/CWinApp.h"
+#include "platform/testing/MessageRecorder.h"
 #include "platform/testing/ScriptedUser.h"
 #include "platform/testing/TestEnvironment.h"
+#include "platform/window/SyntheticInput.h"
 #include "res/Resources.h"
 #include "res/resource.h"
 #include "settings/AppDir.h"
+#include "tests/TestFiles.h"
 #include "tools/PalmDatabase.h"
 
 namespace
@@ -30,6 +27,7 @@ namespace
 const std::wstring kMainCaption = L"REZEZO 1.0";
 const std::wstring kBookError =
     L"Failed to open book \"solmiraverse.pdb\"\nPlease download from https://www.example.org/solmira/";
+const RecordedMessage kDateChanged{WM_NOTIFY, IDC_DATE, DTN_DATETIMECHANGE};
 
 // Record k reads "Reading k", on two lines for every tenth record.
 std::string RecordText(int k)
@@ -39,11 +37,10 @@ std::string RecordText(int k)
 
 std::wstring ShownText(int k)
 {
-    const std::wstring text = QString::fromStdString(RecordText(k)).toStdWString();
-    std::wstring shown;
-    for (wchar_t c : text)
-        shown += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
-    return L"Verse " + std::to_wstring(k) + L":\r\n\r\n" + shown;
+    std::wstring shown = L"Verse " + std::to_wstring(k) + L":\r\n\r\n";
+    for (char c : RecordText(k))
+        shown += c == '\n' ? std::wstring(L"\r\n") : std::wstring(1, static_cast<wchar_t>(c));
+    return shown;
 }
 
 std::string MakeBook()
@@ -75,12 +72,13 @@ protected:
     FixedClock m_clock{2026, 2, 5, 9, 30};
     ProgramFolder m_folder;
     ScriptedUser m_user;
+    MessageRecorder m_messages;
 };
 
 TEST_F(ReadingWindowTest, StartWithTheBookShowsTodaysReading)
 {
     m_folder.Write("solmiraverse.pdb", MakeBook());
-    m_user.Expect(kMainCaption, [](WindowView& w) {
+    m_user.Expect(kMainCaption, [this](WindowView& w) {
         EXPECT_EQ(VerseText(w), ShownText(36));
         EXPECT_TRUE(w.HasFocus(IDC_DATE));
         EXPECT_TRUE(w.HasIcon());
@@ -88,37 +86,34 @@ TEST_F(ReadingWindowTest, StartWithTheBookShowsTodaysReading)
         EXPECT_FALSE(w.DoneButtonShown());
         EXPECT_TRUE(w.Style() & WS_NONAVDONEBUTTON);
         EXPECT_EQ(w.MenuBar(), std::vector<std::wstring>{L"&Options: About|-|&Settings"});
-        // 138 dialog units of the 8-point interface font: about the handheld's 240 pixels.
-        EXPECT_NEAR(w.Widget()->width(), 240, 40);
-        // Centred on the screen before the menu bar is put up below it.
-        const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
-        EXPECT_NEAR(w.Widget()->geometry().center().x(), centre.x(), 2);
-        EXPECT_NEAR(w.Widget()->geometry().center().y(), centre.y(), 30);
+        // 138 dialog units of the 8-point interface font: about the handheld's 240 pixels,
+        // centred on the screen before the menu bar is put up below it.
+        const RECT rect = w.Rect();
+        RECT area{};
+        ASSERT_TRUE(SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0));
+        EXPECT_NEAR(rect.right - rect.left, 240, 40);
+        EXPECT_NEAR(rect.left + rect.right, area.left + area.right, 4);
+        EXPECT_NEAR(rect.top + rect.bottom, area.top + area.bottom, 60);
         for (int hidden : {IDC_CALENDAR, IDC_SETTINGS_BUTTON, IDC_ABOUT_BUTTON, IDC_FIRST_BUTTON, IDC_LAST_BUTTON})
             EXPECT_FALSE(w.IsVisible(hidden)) << hidden;
-        // The text box wraps long lines and scrolls only vertically; the user cannot edit it.
-        auto* box = qobject_cast<QPlainTextEdit*>(w.ControlWidget(IDC_VERSE_TEXT));
-        ASSERT_NE(box, nullptr);
-        EXPECT_TRUE(box->isReadOnly());
-        EXPECT_EQ(box->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-        EXPECT_EQ(box->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        EXPECT_EQ(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        // The text box takes no typing, and nothing is sent while the user reads.
+        EXPECT_TRUE(UserType(w.Control(IDC_VERSE_TEXT), L"typed"));
+        EXPECT_EQ(VerseText(w), ShownText(36));
+        EXPECT_TRUE(m_messages.Take().empty());
         w.Click(IDOK);
     });
     EXPECT_EQ(RunProgram(), 0);
     EXPECT_EQ(m_user.Remaining(), 0u);
-    EXPECT_EQ(std::wstring(g_strAppDir),
-              QString::fromStdString(m_folder.Path() + "/").replace('/', '\\').toStdWString());
+    EXPECT_EQ(m_messages.Take(), (std::vector<RecordedMessage>{{WM_COMMAND, IDOK, BN_CLICKED}}));
+    EXPECT_EQ(std::wstring(g_strAppDir), DevicePathFromHostPath(m_folder.Path() + "/"));
 }
 
 TEST_F(ReadingWindowTest, StartWithoutTheBookReportsItOnceThenShowsHeadings)
 {
     m_user.Expect(L"Error!", [](WindowView& w) {
         EXPECT_EQ(w.MessageText(), kBookError);
-        auto* box = qobject_cast<QMessageBox*>(w.Widget());
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-        EXPECT_EQ(box->buttons().size(), 1);
+        EXPECT_TRUE(w.Exists(IDOK));
+        EXPECT_FALSE(w.Exists(IDCANCEL)) << "an OK button only";
         // The box belongs to the main window, which is not shown yet and shows no verse yet.
         EXPECT_EQ(w.Owner().Caption(), kMainCaption);
         EXPECT_FALSE(w.Owner().IsShown());
@@ -127,9 +122,9 @@ TEST_F(ReadingWindowTest, StartWithoutTheBookReportsItOnceThenShowsHeadings)
     });
     m_user.Expect(kMainCaption, [](WindowView& w) {
         EXPECT_EQ(VerseText(w), L"Verse 36:\r\n\r\n");
-        w.PickDate(IDC_DATE, QDate(2026, 3, 1));
+        w.PickDateTime(IDC_DATE, At(2026, 3, 1));
         EXPECT_EQ(VerseText(w), L"Verse 60:\r\n\r\n");
-        w.Key(Qt::Key_Escape);
+        w.Key(VK_ESCAPE);
     });
     RunProgram();
     EXPECT_EQ(m_user.Remaining(), 0u);
@@ -139,28 +134,31 @@ TEST_F(ReadingWindowTest, ChangingTheDateShowsItsReading)
 {
     m_folder.Write("solmiraverse.pdb", MakeBook());
     struct Case {
-        QDate date;
+        SYSTEMTIME date;
         int verse;
     };
     const Case cases[] = {
-        {QDate(2008, 2, 29), 1},     // the leap day shares 1 January's reading
-        {QDate(2008, 2, 28), 59},    //
-        {QDate(2008, 3, 1), 60},     //
-        {QDate(2000, 2, 29), 60},    // a century year has no leap day of its own
-        {QDate(2007, 12, 31), 365},  //
-        {QDate(2008, 12, 31), 365},  //
-        {QDate(2026, 1, 1), 1},      //
-        {QDate(2026, 7, 4), 185},
+        {At(2008, 2, 29), 1},     // the leap day shares 1 January's reading
+        {At(2008, 2, 28), 59},    //
+        {At(2008, 3, 1), 60},     //
+        {At(2000, 2, 29), 60},    // a century year has no leap day of its own
+        {At(2007, 12, 31), 365},  //
+        {At(2008, 12, 31), 365},  //
+        {At(2026, 1, 1), 1},      //
+        {At(2026, 7, 4), 185},
     };
-    m_user.Expect(kMainCaption, [&cases](WindowView& w) {
+    m_user.Expect(kMainCaption, [this, &cases](WindowView& w) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(c.date.toString(Qt::ISODate).toStdString());
-            w.PickDate(IDC_DATE, c.date);
+            SCOPED_TRACE(testing::PrintToString(Fields(c.date)));
+            w.PickDateTime(IDC_DATE, c.date);
             EXPECT_EQ(VerseText(w), ShownText(c.verse));
+            EXPECT_EQ(m_messages.Take(), std::vector<RecordedMessage>{kDateChanged}) << "one notification a pick";
         }
-        // Typed into the field, month, day and year in turn.
-        w.TypeInto(IDC_DATE, "12312007");
+        // Typed into the field, month, day and year in turn: each field that changes the
+        // date notifies, and the last shows its reading.
+        w.Type(IDC_DATE, L"12312007");
         EXPECT_EQ(VerseText(w), ShownText(365));
+        EXPECT_FALSE(m_messages.Take().empty());
         w.Click(IDOK);
     });
     RunProgram();
@@ -173,10 +171,10 @@ TEST_F(ReadingWindowTest, ABookPutInPlaceWhileRunningIsReadAtTheNextDate)
     m_user.Expect(kMainCaption, [&folder](WindowView& w) {
         folder.Write("solmiraverse.pdb", MakeBook());
         EXPECT_EQ(VerseText(w), L"Verse 36:\r\n\r\n");
-        w.PickDate(IDC_DATE, QDate(2026, 2, 6));
+        w.PickDateTime(IDC_DATE, At(2026, 2, 6));
         EXPECT_EQ(VerseText(w), ShownText(37));
         folder.Remove("solmiraverse.pdb");
-        w.PickDate(IDC_DATE, QDate(2026, 2, 7));
+        w.PickDateTime(IDC_DATE, At(2026, 2, 7));
         EXPECT_EQ(VerseText(w), L"Verse 38:\r\n\r\n");
         w.Click(IDOK);
     });
@@ -187,16 +185,21 @@ TEST_F(ReadingWindowTest, ABookPutInPlaceWhileRunningIsReadAtTheNextDate)
 TEST_F(ReadingWindowTest, TheBottomButtonEscapeAndEnterEndTheProgram)
 {
     m_folder.Write("solmiraverse.pdb", MakeBook());
-    const std::pair<const char*, std::function<void(WindowView&)>> endings[] = {
-        {"bottom button", [](WindowView& w) { w.Click(IDOK); }},
-        {"Escape", [](WindowView& w) { w.Key(Qt::Key_Escape); }},
-        {"Enter", [](WindowView& w) { w.Key(Qt::Key_Return); }},
+    const struct {
+        const char* name;
+        std::function<void(WindowView&)> end;
+        RecordedMessage command;
+    } endings[] = {
+        {"bottom button", [](WindowView& w) { w.Click(IDOK); }, {WM_COMMAND, IDOK, BN_CLICKED}},
+        {"Escape", [](WindowView& w) { w.Key(VK_ESCAPE); }, {WM_COMMAND, IDCANCEL, BN_CLICKED}},
+        {"Enter", [](WindowView& w) { w.Key(VK_RETURN); }, {WM_COMMAND, IDOK, BN_CLICKED}},
     };
-    for (const auto& [name, end] : endings) {
-        SCOPED_TRACE(name);
-        m_user.Expect(kMainCaption, end);
+    for (const auto& ending : endings) {
+        SCOPED_TRACE(ending.name);
+        m_user.Expect(kMainCaption, ending.end);
         RunProgram();
         EXPECT_EQ(m_user.Remaining(), 0u);
+        EXPECT_EQ(m_messages.Take(), std::vector<RecordedMessage>{ending.command});
     }
 }
 
@@ -204,7 +207,7 @@ TEST_F(ReadingWindowTest, HiddenControlsAnswerTheirHandlers)
 {
     m_folder.Write("solmiraverse.pdb", MakeBook());
     m_user.Expect(kMainCaption, [](WindowView& w) {
-        w.SelectHiddenCalendarDate(IDC_CALENDAR, QDate(2026, 12, 31));
+        w.SelectHiddenCalendarDate(IDC_CALENDAR, At(2026, 12, 31));
         EXPECT_EQ(VerseText(w), ShownText(365));
         w.PressHiddenButton(IDC_ABOUT_BUTTON);
         EXPECT_EQ(VerseText(w).rfind(L"What is Solmira?", 0), 0u);
@@ -224,7 +227,7 @@ TEST_F(ReadingWindowTest, OptionsAboutShowsTheAboutTextAndChangesNothing)
     ASSERT_TRUE(about.LoadString(IDS_ABOUT_TEXT));
     m_user.Expect(kMainCaption, [](WindowView& w) {
         for (int i = 0; i < 2; ++i)
-            w.ChooseMenuCommand("About");
+            w.ChooseMenuCommand(ID_OPTIONS_ABOUT);
         EXPECT_EQ(VerseText(w), ShownText(36)) << "the main window keeps its verse";
         w.Click(IDOK);
     });
@@ -235,14 +238,14 @@ TEST_F(ReadingWindowTest, OptionsAboutShowsTheAboutTextAndChangesNothing)
         EXPECT_TRUE(w.HasFocus(IDOK));
         EXPECT_TRUE(w.Exists(IDCANCEL));
         EXPECT_FALSE(w.IsVisible(IDCANCEL));
-        auto* box = qobject_cast<QPlainTextEdit*>(w.ControlWidget(IDC_ABOUT_TEXT));
-        ASSERT_NE(box, nullptr);
-        EXPECT_TRUE(box->isReadOnly());
-        EXPECT_EQ(box->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-        // From its first line, with the rest below the fold.
-        EXPECT_EQ(box->verticalScrollBar()->value(), 0);
-        EXPECT_GT(box->verticalScrollBar()->maximum(), 0);
         EXPECT_TRUE(w.MenuBar().empty());
+        // From its first line, with the rest below the fold; the user cannot edit it.
+        SCROLLINFO scroll{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
+        ASSERT_TRUE(GetScrollInfo(w.Control(IDC_ABOUT_TEXT), SB_VERT, &scroll));
+        EXPECT_EQ(scroll.nPos, 0);
+        EXPECT_GT(scroll.nMax - scroll.nMin + 1, static_cast<int>(scroll.nPage));
+        EXPECT_TRUE(UserType(w.Control(IDC_ABOUT_TEXT), L"typed"));
+        EXPECT_EQ(w.ControlText(IDC_ABOUT_TEXT), about.Str());
     };
     m_user.Expect(L"About Solmira", [&expectAbout](WindowView& w) {
         expectAbout(w);
@@ -250,10 +253,16 @@ TEST_F(ReadingWindowTest, OptionsAboutShowsTheAboutTextAndChangesNothing)
     });
     m_user.Expect(L"About Solmira", [&expectAbout](WindowView& w) {
         expectAbout(w);
-        w.Key(Qt::Key_Escape);
+        w.Key(VK_ESCAPE);
     });
     RunProgram();
     EXPECT_EQ(m_user.Remaining(), 0u);
+    const std::vector<RecordedMessage> expected = {
+        {WM_COMMAND, ID_OPTIONS_ABOUT, 0}, {WM_COMMAND, IDOK, BN_CLICKED},      // About, Done
+        {WM_COMMAND, ID_OPTIONS_ABOUT, 0}, {WM_COMMAND, IDCANCEL, BN_CLICKED},  // About, Escape
+        {WM_COMMAND, IDOK, BN_CLICKED},                                         // the bottom button
+    };
+    EXPECT_EQ(m_messages.Take(), expected);
 }
 
 TEST_F(ReadingWindowTest, WrappedLinesReadBackWithSoftBreaks)
@@ -264,7 +273,7 @@ TEST_F(ReadingWindowTest, WrappedLinesReadBackWithSoftBreaks)
     m_user.Expect(kMainCaption, [&records](WindowView& w) {
         const std::wstring raw = w.ControlText(IDC_VERSE_TEXT);
         EXPECT_NE(raw.find(L"\r\r\n"), std::wstring::npos) << "a long line must wrap";
-        EXPECT_EQ(VerseText(w), L"Verse 36:\r\n\r\n" + QString::fromStdString(records[36]).toStdWString());
+        EXPECT_EQ(VerseText(w), L"Verse 36:\r\n\r\n" + std::wstring(records[36].begin(), records[36].end()));
         w.Click(IDOK);
     });
     RunProgram();

@@ -13,6 +13,8 @@
 #include "book/CBookFile.h"
 #include "platform/core/Command.h"
 #include "platform/core/Paths.h"
+#include "platform/core/Utf8.h"
+#include "tests/TestFiles.h"
 #include "tools/BookSource.h"
 #include "tools/PalmDatabase.h"
 
@@ -21,12 +23,6 @@ namespace
 
 const std::string kProgramDir = SOLMIRA_PROGRAM_DIR;
 const std::string kSourceDir = SOLMIRA_SOURCE_DIR;
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::uint32_t Little(const std::string& bytes, std::size_t at, int size)
 {

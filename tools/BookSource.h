@@ -27,6 +27,3 @@ bool ParseBookSource(const std::string& utf8Source, std::vector<std::string>& re
 // UTF-8 to Windows-1252. False (with the offending character in badCharacter, or -1 for
 // bytes that are not UTF-8) when the text holds a character that code page cannot hold.
 bool EncodeWindows1252(const std::string& utf8, std::string& out, long& badCharacter);
-
-// Wide text to UTF-8.
-std::string Utf8FromWide(const std::wstring& wide);

@@ -1,3 +1,4 @@
+// Writing Palm databases, and reading and checking their layout as the program reads it.
 #include "tools/PalmDatabase.h"
 
 #include <algorithm>

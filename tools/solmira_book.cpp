@@ -24,6 +24,7 @@
 #include "calendar/Calendar.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Paths.h"
+#include "platform/core/Utf8.h"
 #include "tools/BookSource.h"
 #include "tools/PalmDatabase.h"
 

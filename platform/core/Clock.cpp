@@ -1,3 +1,4 @@
+// The local clock from the C library's time zone, with a seam that fixes it for tests.
 #include "platform/core/Clock.h"
 
 #include <chrono>

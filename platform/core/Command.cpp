@@ -1,3 +1,4 @@
+// Running another program with a time limit, its input fed and its output gathered without blocking.
 #include "platform/core/Command.h"
 
 #include <fcntl.h>

@@ -1,5 +1,5 @@
-// Window messages, notification codes and styles, with the platform's names and values.
-// Only those the program sends or receives are here.
+// Window messages, notification codes and styles, with the platform's names and values:
+// those the program, the framework and the shell use, and those tests read windows with.
 #pragma once
 
 #include "platform/core/Types.h"
@@ -9,10 +9,13 @@ constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_SETTEXT = 0x000C;
 constexpr UINT WM_GETTEXT = 0x000D;
 constexpr UINT WM_GETTEXTLENGTH = 0x000E;
+constexpr UINT WM_GETICON = 0x007F;
 constexpr UINT WM_SETICON = 0x0080;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_NOTIFY = 0x004E;
+constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_USER = 0x0400;
 
 constexpr WPARAM ICON_SMALL = 0;
 constexpr WPARAM ICON_BIG = 1;
@@ -39,9 +42,35 @@ constexpr int DTN_DATETIMECHANGE = DTN_FIRST + 1;  // -759
 // Month calendar.
 constexpr UINT MCM_FIRST = 0x1000;
 constexpr UINT MCM_GETCURSEL = MCM_FIRST + 1;
+constexpr UINT MCM_SETCURSEL = MCM_FIRST + 2;
 constexpr int MCN_FIRST = -750;
 constexpr int MCN_SELCHANGE = MCN_FIRST + 1;  // -749
 constexpr int MCN_SELECT = MCN_FIRST + 4;     // -746
+
+// Tool bar: the handheld's menu bar is one, with a drop-down button for each pop-up.
+#define TOOLBARCLASSNAME L"ToolbarWindow32"
+constexpr UINT TB_GETBUTTON = WM_USER + 23;
+constexpr UINT TB_BUTTONCOUNT = WM_USER + 24;
+constexpr UINT TB_BUTTONSTRUCTSIZE = WM_USER + 30;
+constexpr UINT TB_ADDBUTTONS = WM_USER + 68;
+constexpr BYTE TBSTATE_ENABLED = 0x04;
+constexpr BYTE TBSTYLE_DROPDOWN = 0x08;
+constexpr BYTE TBSTYLE_AUTOSIZE = 0x10;
+constexpr int I_IMAGENONE = -2;
+constexpr DWORD CCS_BOTTOM = 0x0003;
+// The shell's request to its menu bar: the pop-up of the button with command lParam.
+constexpr UINT SHCMBM_GETSUBMENU = WM_USER + 401;
+
+// Menus.
+constexpr UINT MF_BYCOMMAND = 0x0000;
+constexpr UINT MF_BYPOSITION = 0x0400;
+
+// Scroll bars.
+constexpr int SB_VERT = 1;
+constexpr UINT SIF_RANGE = 0x0001;
+constexpr UINT SIF_PAGE = 0x0002;
+constexpr UINT SIF_POS = 0x0004;
+constexpr UINT SIF_ALL = 0x0017;
 
 // Window styles.
 constexpr DWORD WS_POPUP = 0x80000000;

@@ -1,3 +1,4 @@
+// The running program's own path, read from /proc, in the device's form.
 #include "platform/core/ModulePath.h"
 
 #include <unistd.h>

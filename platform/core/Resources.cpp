@@ -1,19 +1,9 @@
+// Finding a program's resources by id: window templates, menus, the menu-bar record,
+// strings and images, all plain data.
 #include "platform/core/Resources.h"
-
-#include <QBuffer>
-#include <QCoreApplication>
-#include <QIcon>
-#include <QImage>
-#include <QImageReader>
-#include <QPixmap>
 
 #include <algorithm>
 #include <cwchar>
-#include <map>
-#include <memory>
-#include <utility>
-
-#include "platform/core/IconImage.h"
 
 namespace
 {
@@ -67,35 +57,4 @@ int LoadString(HINSTANCE module, UINT id, LPTSTR buffer, int bufferMax)
     std::wmemcpy(buffer, text, static_cast<size_t>(length));
     buffer[length] = L'\0';
     return length;
-}
-
-HICON LoadIcon(HINSTANCE module, UINT id)
-{
-    // Icons live as long as the window system, which is as long as the program runs.
-    static std::map<std::pair<HINSTANCE, UINT>, std::unique_ptr<IconImage>> loaded;
-    static const bool released = [] {
-        qAddPostRoutine([] { loaded.clear(); });
-        return true;
-    }();
-    (void)released;
-    const auto key = std::make_pair(module, id);
-    const auto it = loaded.find(key);
-    if (it != loaded.end())
-        return it->second.get();
-    const ImageResource* resource = FindIcon(module, id);
-    if (resource == nullptr)
-        return nullptr;
-    QByteArray bytes =
-        QByteArray::fromRawData(reinterpret_cast<const char*>(resource->data), static_cast<qsizetype>(resource->size));
-    QBuffer buffer(&bytes);
-    QImageReader reader(&buffer, "ico");
-    auto icon = std::make_unique<IconImage>();
-    do {
-        const QImage image = reader.read();
-        if (!image.isNull())
-            icon->icon.addPixmap(QPixmap::fromImage(image));
-    } while (reader.jumpToNextImage());
-    if (icon->icon.isNull())
-        return nullptr;
-    return (loaded[key] = std::move(icon)).get();
 }

@@ -98,5 +98,3 @@ const ImageResource* FindBitmap(HINSTANCE module, UINT id);
 // Copies string id into buffer (cut to fit, always terminated); returns its length, or
 // 0 when there is no such string.
 int LoadString(HINSTANCE module, UINT id, LPTSTR buffer, int bufferMax);
-// An icon group's images, loaded once per module and id; null when there is none.
-HICON LoadIcon(HINSTANCE module, UINT id);

@@ -1,3 +1,4 @@
+// PlaySound: a sound file by path, handed to the player without waiting.
 #include "platform/core/Sound.h"
 
 #include "platform/core/Paths.h"

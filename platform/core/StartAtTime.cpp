@@ -1,3 +1,4 @@
+// CeRunAppAtTime: the program's request to the start-at-time service, checked and passed on.
 #include "platform/core/StartAtTime.h"
 
 #include "platform/core/Clock.h"

@@ -1,3 +1,4 @@
+// The schedulers behind the start-at-time service: a systemd user timer, an at job, or none.
 #include "platform/core/StartAtTimeServices.h"
 
 #include <signal.h>

@@ -20,6 +20,10 @@ using LPCSTR = const char*;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
+using UINT_PTR = std::uintptr_t;
+using DWORD_PTR = std::uintptr_t;
+using INT_PTR = std::intptr_t;
+using HANDLE = void*;
 
 #ifndef TRUE
 constexpr BOOL TRUE = 1;
@@ -40,6 +44,8 @@ struct ResourceModule;
 using HINSTANCE = const ResourceModule*;
 struct IconImage;
 using HICON = const IconImage*;
+struct Menu;
+using HMENU = Menu*;
 
 // The platform's broken-down local time. Every field is 16 bits, in this order.
 struct SYSTEMTIME {

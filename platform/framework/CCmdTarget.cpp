@@ -1,3 +1,4 @@
+// Finding the handler of a command or notification in a class's message table and its bases'.
 #include "platform/framework/CCmdTarget.h"
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()

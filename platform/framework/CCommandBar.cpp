@@ -1,3 +1,4 @@
+// The framework's menu bar object: puts up the shell's menu bar from a resource.
 #include "platform/framework/CCommandBar.h"
 
 #include "platform/framework/CWinApp.h"

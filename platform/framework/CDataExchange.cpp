@@ -1,3 +1,4 @@
+// Data exchange: control objects attached, check boxes and time fields moved to and from members.
 #include "platform/framework/CDataExchange.h"
 
 #include "platform/framework/CTime.h"

@@ -1,3 +1,4 @@
+// The framework's dialog: built from its template, run modally, with the default OK and cancel.
 #include "platform/framework/CDialog.h"
 
 #include <iterator>

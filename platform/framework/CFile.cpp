@@ -1,3 +1,4 @@
+// The framework's binary file on POSIX descriptors: regular files only, failures as results.
 #include "platform/framework/CFile.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// The framework's wide string: device formatting rules, string resources, code-page text.
 #include "platform/framework/CString.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 
 #include "platform/core/CodePage.h"
 #include "platform/core/Resources.h"
-#include "platform/framework/CWinApp.h"
+#include "platform/framework/ResourceHandle.h"
 
 namespace
 {

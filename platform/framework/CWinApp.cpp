@@ -1,17 +1,14 @@
+// The application object and the framework's entry: the window system is started, then
+// the application's own start-up runs.
 #include "platform/framework/CWinApp.h"
 
-#include <QApplication>
-
-#include <memory>
-
-#include "platform/core/Resources.h"
 #include "platform/framework/CWnd.h"
+#include "platform/window/MessageLoop.h"
 
 namespace
 {
 
 CWinApp* g_app = nullptr;
-HINSTANCE g_resources = nullptr;
 
 }  // namespace
 
@@ -33,7 +30,7 @@ BOOL CWinApp::InitInstance()
 
 int CWinApp::Run()
 {
-    QApplication::exec();
+    RunMessageLoop();
     return ExitInstance();
 }
 
@@ -57,30 +54,15 @@ CWnd* AfxGetMainWnd()
     return g_app != nullptr ? g_app->m_pMainWnd : nullptr;
 }
 
-HINSTANCE AfxGetResourceHandle()
-{
-    return g_resources;
-}
-
-void AfxSetResourceHandle(HINSTANCE module)
-{
-    g_resources = module;
-}
-
 void AfxEnableControlContainer() {}
 
 int AfxWinMain(int argc, char** argv, HINSTANCE module)
 {
-    std::unique_ptr<QApplication> application;
-    if (QApplication::instance() == nullptr)
-        application = std::make_unique<QApplication>(argc, argv);
-    // Windows come and go inside modal runs; the last one closing must not end them all.
-    QApplication::setQuitOnLastWindowClosed(false);
-    AfxSetResourceHandle(module);
     CWinApp* app = AfxGetApp();
-    if (app == nullptr)
+    if (app == nullptr || !StartWindowSystem(argc, argv))
         return 1;
-    if (!app->InitInstance())
-        return app->ExitInstance();
-    return app->Run();
+    AfxSetResourceHandle(module);
+    const int status = app->InitInstance() ? app->Run() : app->ExitInstance();
+    StopWindowSystem();
+    return status;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/framework/CCmdTarget.h"
+#include "platform/framework/ResourceHandle.h"
 
 class CWnd;
 
@@ -28,8 +29,6 @@ public:
 
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
-HINSTANCE AfxGetResourceHandle();
-void AfxSetResourceHandle(HINSTANCE module);
 // Turns on hosting of controls in dialog windows. Every control of this platform is a
 // native widget that any dialog can hold, so there is nothing more to turn on.
 void AfxEnableControlContainer();

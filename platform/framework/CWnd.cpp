@@ -1,3 +1,4 @@
+// The framework's window: calls on its handle, data exchange, and commands to the message table.
 #include "platform/framework/CWnd.h"
 
 #include <vector>

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "platform/core/Window.h"
 #include "platform/framework/CCmdTarget.h"
 #include "platform/framework/CString.h"
+#include "platform/window/WinUser.h"
 
 class CDataExchange;
 

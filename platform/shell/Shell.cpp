@@ -1,103 +1,75 @@
+// The handheld shell on the window system: the Done button's state is a window property,
+// and a menu-bar record becomes a tool bar of drop-down buttons over the record's menu.
 #include "platform/shell/Shell.h"
 
-#include <QMenu>
-#include <QToolBar>
-#include <QToolButton>
+#include <vector>
 
-#include "platform/core/WindowImpl.h"
+#include "platform/window/WinUser.h"
 
 namespace
 {
 
-// One button of a menu-bar record: seven values after the menu id and the button count.
-struct MenuBarButton {
-    WORD image;
-    WORD command;
-    WORD state;
-    WORD style;
-    WORD captionString;
-    WORD tipString;
-    WORD popupIndex;
-};
+// The window properties where the shell keeps its state of a window.
+constexpr LPCTSTR kDoneButtonHidden = L"SHDoneButtonHidden";
+constexpr LPCTSTR kMenuBar = L"SHMenuBar";
+
+// A menu-bar record: the menu id and the button count, then seven values a button.
 constexpr size_t kHeaderValues = 2;
 constexpr size_t kButtonValues = 7;
-constexpr WORD kButtonEnabled = 0x04;
-
-struct MenuBar : Window {
-};
-
-QString ResourceText(HINSTANCE module, UINT id)
-{
-    LPCTSTR text = FindStringResource(module, id);
-    return text != nullptr ? QString::fromWCharArray(text) : QString();
-}
 
 }  // namespace
 
 BOOL SHDoneButton(HWND window, DWORD state)
 {
-    auto* topLevel = dynamic_cast<TopLevelWindow*>(window);
-    if (topLevel == nullptr || (state != SHDB_SHOW && state != SHDB_HIDE))
+    if (window == nullptr || (state != SHDB_SHOW && state != SHDB_HIDE))
         return FALSE;
-    topLevel->doneButtonShown = state == SHDB_SHOW;
-    return TRUE;
+    return SetProp(window, kDoneButtonHidden, state == SHDB_HIDE ? window : nullptr);
+}
+
+BOOL SHDoneButtonShown(HWND window)
+{
+    return window != nullptr && GetProp(window, kDoneButtonHidden) == nullptr ? TRUE : FALSE;
 }
 
 BOOL SHCreateMenuBar(SHMENUBARINFO* info)
 {
-    if (info == nullptr)
+    if (info == nullptr || info->hwndParent == nullptr)
         return FALSE;
-    auto* dialog = dynamic_cast<TopLevelWindow*>(info->hwndParent);
     const MenuBarTemplate* record = FindMenuBar(info->hInstRes, info->nToolBarId);
-    if (dialog == nullptr || dialog->widget == nullptr || record == nullptr || record->values.count < kHeaderValues)
+    if (record == nullptr || record->values.count < kHeaderValues)
         return FALSE;
     const WORD* values = record->values.items;
-    const MenuTemplate* menu = FindMenu(info->hInstRes, values[0]);
+    HMENU menu = LoadMenu(info->hInstRes, values[0]);
     const size_t buttonCount = values[1];
     if (menu == nullptr || record->values.count < kHeaderValues + buttonCount * kButtonValues)
         return FALSE;
 
-    // The bar goes below the window's dialog area, which keeps its size.
-    QWidget* window = dialog->widget;
-    auto* bar = new QToolBar(window);
-    bar->setMovable(false);
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // Each button: image, command, state, style, caption string, a second string (a
+    // tooltip on the device; this bar shows captions only) and the pop-up it opens.
+    std::vector<TBBUTTON> buttons;
     for (size_t b = 0; b < buttonCount; ++b) {
         const WORD* v = values + kHeaderValues + b * kButtonValues;
-        const MenuBarButton button{v[0], v[1], v[2], v[3], v[4], v[5], v[6]};
-        auto* toolButton = new QToolButton(bar);
-        toolButton->setText(ResourceText(info->hInstRes, button.captionString));
-        toolButton->setToolTip(ResourceText(info->hInstRes, button.tipString));
-        toolButton->setEnabled(button.state & kButtonEnabled);
-        if (button.popupIndex < menu->popups.count) {
-            auto* popup = new QMenu(toolButton);
-            for (const MenuItemTemplate& item : menu->popups.items[button.popupIndex].items) {
-                if (item.text == nullptr) {
-                    popup->addSeparator();
-                    continue;
-                }
-                QAction* action = popup->addAction(QString::fromWCharArray(item.text));
-                const int id = static_cast<int>(item.id);
-                QObject::connect(action, &QAction::triggered, popup,
-                                 [dialog, id] { SendCommand(dialog, id, 0, nullptr); });
-            }
-            toolButton->setMenu(popup);
-            toolButton->setPopupMode(QToolButton::InstantPopup);
-        }
-        bar->addWidget(toolButton);
+        TBBUTTON button{};
+        button.iBitmap = v[0] == static_cast<WORD>(I_IMAGENONE) ? I_IMAGENONE : v[0];
+        button.idCommand = v[1];
+        button.fsState = static_cast<BYTE>(v[2]);
+        button.fsStyle = static_cast<BYTE>(v[3]);
+        button.iString = reinterpret_cast<INT_PTR>(FindStringResource(info->hInstRes, v[4]));
+        button.dwData = reinterpret_cast<DWORD_PTR>(GetSubMenu(menu, v[6]));
+        buttons.push_back(button);
     }
-    const int dialogHeight = window->height();
-    const int barHeight = bar->sizeHint().height();
-    window->setFixedSize(window->width(), dialogHeight + barHeight);
-    bar->setGeometry(0, dialogHeight, window->width(), barHeight);
-    bar->show();
-
-    auto menuBar = std::make_unique<MenuBar>();
-    menuBar->parent = dialog;
-    menuBar->widget = bar;
-    menuBar->style = WS_CHILD | WS_VISIBLE;
-    dialog->menuBar = menuBar.get();
-    info->hwndMB = menuBar.get();
-    dialog->controls.push_back(std::move(menuBar));
+    HWND bar = CreateWindowEx(0, TOOLBARCLASSNAME, nullptr, WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0, 0,
+                              info->hwndParent, 0, info->hInstRes, nullptr);
+    if (bar == nullptr)
+        return FALSE;
+    SendMessage(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessage(bar, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    SetProp(info->hwndParent, kMenuBar, bar);
+    info->hwndMB = bar;
     return TRUE;
+}
+
+HWND SHFindMenuBar(HWND window)
+{
+    return static_cast<HWND>(GetProp(window, kMenuBar));
 }

@@ -1,3 +1,4 @@
+// The recording start-at-time service and sound player, in place of the platform's while they live.
 #include "platform/testing/RecordingServices.h"
 
 RecordingStartAtTime::RecordingStartAtTime() : m_previous(SetStartAtTimeService(this)) {}

@@ -1,82 +1,80 @@
+// The scripted user on the window system's own calls: a WH_CBT hook meets each modal
+// window as it opens, a timer runs the step inside the window's modal run, and another
+// timer is the watchdog.
 #include "platform/testing/ScriptedUser.h"
 
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QCalendarWidget>
-#include <QCheckBox>
-#include <QDateEdit>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
-#include <QTest>
-#include <QTimeEdit>
-#include <QTimer>
-#include <QToolButton>
-
-#include <vector>
-
-#include "platform/core/WindowImpl.h"
+#include "platform/core/Utf8.h"
+#include "platform/shell/Shell.h"
+#include "platform/window/SyntheticInput.h"
 
 namespace
 {
 
 ScriptedUser* g_user = nullptr;
 constexpr int kMessageTextId = 0xFFFF;
+constexpr UINT_PTR kStepTimer = 0x5C1;
+constexpr UINT_PTR kWatchdogTimer = 0x5C2;
 
-Window* Control(HWND window, int id)
+std::wstring TextOf(HWND window)
 {
-    return GetDlgItem(window, id);
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    return QString::fromStdWString(text).toStdString();
+    std::wstring text(static_cast<size_t>(GetWindowTextLength(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowText(window, text.data(), static_cast<int>(text.size()))));
+    return text;
 }
 
 // Ends a window that the script does not handle, so that the test goes on.
-void CloseUnhandled(HWND window, const QPointer<QWidget>& alive, const std::string& why)
+void CloseUnhandled(HWND window, const std::string& why)
 {
-    if (alive.isNull())
-        return;
-    ADD_FAILURE() << why << ": \"" << Narrow(WindowView(window).Caption()) << "\" with text \""
-                  << Narrow(WindowView(window).MessageText()) << "\"";
+    const WindowView view(window);
+    ADD_FAILURE() << why << ": \"" << Narrow(view.Caption()) << "\" with text \"" << Narrow(view.MessageText()) << "\"";
     EndDialog(window, IDCANCEL);
 }
 
 }  // namespace
 
+std::string Narrow(const std::wstring& text)
+{
+    return Utf8FromWide(text);
+}
+
+HWND WindowView::Control(int id) const
+{
+    HWND control = GetDlgItem(m_window, id);
+    EXPECT_NE(control, nullptr) << "no control " << id;
+    return control;
+}
+
 std::wstring WindowView::Caption() const
 {
-    return m_window->text;
+    return TextOf(m_window);
 }
 
 std::wstring WindowView::MessageText() const
 {
-    Window* text = Control(m_window, kMessageTextId);
-    return text != nullptr ? text->GetText() : m_window->GetText();
+    HWND text = GetDlgItem(m_window, kMessageTextId);
+    return text != nullptr ? TextOf(text) : std::wstring();
 }
 
 std::wstring WindowView::ControlText(int id) const
 {
-    Window* control = Control(m_window, id);
-    EXPECT_NE(control, nullptr) << "no control " << id;
-    return control != nullptr ? control->GetText() : std::wstring();
+    return TextOf(Control(id));
 }
 
 bool WindowView::Exists(int id) const
 {
-    return Control(m_window, id) != nullptr;
+    return GetDlgItem(m_window, id) != nullptr;
 }
 
 bool WindowView::IsVisible(int id) const
 {
-    return IsWindowVisible(Control(m_window, id)) != FALSE;
+    return IsWindowVisible(Control(id)) != FALSE;
 }
 
 bool WindowView::IsEnabled(int id) const
 {
-    return IsWindowEnabled(Control(m_window, id)) != FALSE;
+    return IsWindowEnabled(Control(id)) != FALSE;
 }
 
 bool WindowView::IsEnabled() const
@@ -86,33 +84,24 @@ bool WindowView::IsEnabled() const
 
 bool WindowView::HasFocus(int id) const
 {
-    Window* control = Control(m_window, id);
-    return control != nullptr && control->widget != nullptr && m_window->widget->focusWidget() == control->widget;
+    return GetFocus() == Control(id);
 }
 
 bool WindowView::IsChecked(int id) const
 {
-    return SendMessage(Control(m_window, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessage(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 SYSTEMTIME WindowView::Time(int id) const
 {
     SYSTEMTIME time{};
-    SendMessage(Control(m_window, id), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+    EXPECT_EQ(SendMessage(Control(id), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)), GDT_VALID);
     return time;
-}
-
-void WindowView::SetTime(int id, const QTime& time) const
-{
-    auto* edit = qobject_cast<QTimeEdit*>(ControlWidget(id));
-    ASSERT_NE(edit, nullptr) << "no time field " << id;
-    ASSERT_TRUE(edit->isEnabled()) << "the time field " << id << " is disabled";
-    edit->setTime(time);
 }
 
 bool WindowView::HasIcon() const
 {
-    return m_window->widget != nullptr && !m_window->widget->windowIcon().isNull();
+    return SendMessage(m_window, WM_GETICON, ICON_BIG, 0) != 0 && SendMessage(m_window, WM_GETICON, ICON_SMALL, 0) != 0;
 }
 
 bool WindowView::IsShown() const
@@ -130,108 +119,84 @@ DWORD WindowView::Style() const
     return static_cast<DWORD>(GetWindowLong(m_window, GWL_STYLE));
 }
 
+RECT WindowView::Rect() const
+{
+    RECT rect{};
+    EXPECT_TRUE(GetWindowRect(m_window, &rect));
+    return rect;
+}
+
 bool WindowView::DoneButtonShown() const
 {
-    return static_cast<TopLevelWindow*>(m_window)->doneButtonShown;
+    return SHDoneButtonShown(m_window) != FALSE;
 }
 
 std::vector<std::wstring> WindowView::MenuBar() const
 {
     std::vector<std::wstring> buttons;
-    Window* bar = static_cast<TopLevelWindow*>(m_window)->menuBar;
-    if (bar == nullptr)
-        return buttons;
-    for (QToolButton* button : bar->widget->findChildren<QToolButton*>()) {
-        if (button->objectName() == QLatin1String("qt_toolbar_ext_button") || button->menu() == nullptr)
-            continue;  // the tool bar's own overflow button
-        QString description = button->text() + QLatin1String(":");
-        QStringList items;
-        for (QAction* action : button->menu()->actions())
-            items << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        buttons.push_back((description + QLatin1Char(' ') + items.join(QLatin1Char('|'))).toStdWString());
+    HWND bar = SHFindMenuBar(m_window);
+    const auto count = static_cast<size_t>(SendMessage(bar, TB_BUTTONCOUNT, 0, 0));
+    for (size_t b = 0; b < count; ++b) {
+        TBBUTTON button{};
+        SendMessage(bar, TB_GETBUTTON, b, reinterpret_cast<LPARAM>(&button));
+        std::wstring description = reinterpret_cast<LPCTSTR>(button.iString) + std::wstring(L":");
+        HMENU popup = reinterpret_cast<HMENU>(SendMessage(bar, SHCMBM_GETSUBMENU, 0, button.idCommand));
+        for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+            wchar_t text[64] = {};
+            GetMenuString(popup, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+            description += (i == 0 ? L" " : L"|") + std::wstring(GetMenuItemID(popup, i) == 0 ? L"-" : text);
+        }
+        buttons.push_back(description);
     }
     return buttons;
 }
 
-QWidget* WindowView::Widget() const
-{
-    return m_window->widget;
-}
-
-QWidget* WindowView::ControlWidget(int id) const
-{
-    Window* control = Control(m_window, id);
-    return control != nullptr ? control->widget.data() : nullptr;
-}
-
 void WindowView::Click(int id) const
 {
-    QWidget* button = ControlWidget(id);
-    ASSERT_NE(button, nullptr) << "no button " << id;
-    ASSERT_TRUE(button->isVisible()) << "button " << id << " cannot be clicked: it is not shown";
-    // A check box is clicked on its box, at its left end.
-    const QPoint where = qobject_cast<QCheckBox*>(button) != nullptr ? QPoint(6, button->height() / 2) : QPoint();
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, where);
+    EXPECT_TRUE(UserClick(Control(id))) << "control " << id << " cannot be clicked: it is not shown";
 }
 
-void WindowView::Key(int qtKey) const
+void WindowView::Key(WORD virtualKey) const
 {
-    QWidget* target = m_window->widget->focusWidget() != nullptr ? m_window->widget->focusWidget() : Widget();
-    QTest::keyClick(target, static_cast<Qt::Key>(qtKey));
+    EXPECT_TRUE(UserKey(m_window, virtualKey)) << "the window is not shown";
 }
 
-void WindowView::PickDate(int id, const QDate& date) const
+void WindowView::PickDateTime(int id, const SYSTEMTIME& value) const
 {
-    auto* edit = qobject_cast<QDateEdit*>(ControlWidget(id));
-    ASSERT_NE(edit, nullptr) << "no date field " << id;
-    edit->setDate(date);
+    EXPECT_TRUE(UserPickDateTime(Control(id), value)) << "field " << id << " is not shown or is disabled";
 }
 
-void WindowView::TypeInto(int id, const QString& keys) const
+void WindowView::Type(int id, const std::wstring& keys) const
 {
-    auto* edit = qobject_cast<QDateEdit*>(ControlWidget(id));
-    ASSERT_NE(edit, nullptr) << "no date field " << id;
-    edit->setFocus();
-    // Start with the first field selected, as a user who clicks into it does; each field
-    // then takes its digits and passes on to the next.
-    edit->setSelectedSection(edit->sectionAt(0));
-    QTest::keyClicks(edit, keys);
+    EXPECT_TRUE(UserType(Control(id), keys.c_str())) << "field " << id << " is not shown or is disabled";
 }
 
-void WindowView::ChooseMenuCommand(const QString& itemText) const
+void WindowView::ChooseMenuCommand(UINT command) const
 {
-    Window* bar = static_cast<TopLevelWindow*>(m_window)->menuBar;
-    ASSERT_NE(bar, nullptr) << "the window has no menu bar";
-    for (QToolButton* button : bar->widget->findChildren<QToolButton*>()) {
-        if (button->menu() == nullptr)
-            continue;
-        for (QAction* action : button->menu()->actions()) {
-            if (action->text() == itemText) {
-                action->trigger();
-                return;
-            }
-        }
-    }
-    ADD_FAILURE() << "no menu item " << itemText.toStdString();
+    EXPECT_TRUE(UserChooseMenuItem(SHFindMenuBar(m_window), command)) << "no menu item " << command;
 }
 
 void WindowView::PressHiddenButton(int id) const
 {
-    auto* button = qobject_cast<QPushButton*>(ControlWidget(id));
-    ASSERT_NE(button, nullptr) << "no button " << id;
-    button->click();
+    HWND button = Control(id);
+    EXPECT_FALSE(IsWindowVisible(button)) << "a user can click button " << id;
+    SendMessage(m_window, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
-void WindowView::SelectHiddenCalendarDate(int id, const QDate& date) const
+void WindowView::SelectHiddenCalendarDate(int id, const SYSTEMTIME& date) const
 {
-    auto* calendar = qobject_cast<QCalendarWidget*>(ControlWidget(id));
-    ASSERT_NE(calendar, nullptr) << "no calendar " << id;
-    calendar->setSelectedDate(date);
+    HWND calendar = Control(id);
+    EXPECT_TRUE(SendMessage(calendar, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&date)));
+    NMSELCHANGE change{};
+    change.nmhdr = NMHDR{calendar, static_cast<UINT>(id), MCN_SELCHANGE};
+    change.stSelStart = change.stSelEnd = date;
+    SendMessage(m_window, WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&change));
 }
 
 void ScriptedUser::InstallGuard()
 {
-    SetModalHook(&ScriptedUser::OnModalWindow);
+    static const HHOOK guard = SetWindowsHookEx(WH_CBT, &ScriptedUser::OnWindowActivated, nullptr, 0);
+    (void)guard;
 }
 
 ScriptedUser::ScriptedUser()
@@ -252,35 +217,43 @@ ScriptedUser& ScriptedUser::Expect(const std::wstring& caption, Action action)
     return *this;
 }
 
-void ScriptedUser::OnModalWindow(HWND window)
+LRESULT ScriptedUser::OnWindowActivated(int code, WPARAM wParam, LPARAM /*lParam*/)
 {
     // The step runs inside the window's modal run, as the user's input would.
-    QPointer<QWidget> alive(window->widget.data());
-    QTimer::singleShot(0, window->widget, [window, alive] {
-        if (g_user != nullptr)
-            g_user->Handle(window, alive);
-        else
-            CloseUnhandled(window, alive, "a window opened while no scripted user runs");
-    });
+    if (code == HCBT_ACTIVATE)
+        SetTimer(reinterpret_cast<HWND>(wParam), kStepTimer, 0, &ScriptedUser::RunStep);
+    return 0;
 }
 
-void ScriptedUser::Handle(HWND window, QPointer<QWidget> alive)
+void ScriptedUser::RunStep(HWND window, UINT, UINT_PTR, DWORD)
 {
-    if (alive.isNull())
-        return;
-    if (m_steps.empty() || m_steps.front().caption != WindowView(window).Caption()) {
-        CloseUnhandled(window, alive,
-                       m_steps.empty() ? "a window opened that the test does not expect"
-                                       : "expected \"" + Narrow(m_steps.front().caption) + "\" but this window opened");
+    KillTimer(window, kStepTimer);
+    if (g_user != nullptr)
+        g_user->Handle(window);
+    else
+        CloseUnhandled(window, "a window opened while no scripted user runs");
+}
+
+void ScriptedUser::OnWatchdog(HWND window, UINT, UINT_PTR, DWORD)
+{
+    KillTimer(window, kWatchdogTimer);
+    CloseUnhandled(window, "the test left this window open");
+}
+
+void ScriptedUser::Handle(HWND window)
+{
+    WindowView view(window);
+    if (m_steps.empty() || m_steps.front().caption != view.Caption()) {
+        CloseUnhandled(window, m_steps.empty()
+                                   ? "a window opened that the test does not expect"
+                                   : "expected \"" + Narrow(m_steps.front().caption) + "\" but this window opened");
         return;
     }
     Step step = std::move(m_steps.front());
     m_steps.pop_front();
-    WindowView view(window);
     step.action(view);
-    // A window the step leaves open fails the test, and is closed, within seconds.
-    QTimer::singleShot(kWatchdogMilliseconds, alive.data(), [window, alive] {
-        if (!static_cast<TopLevelWindow*>(window)->modalEnded)
-            CloseUnhandled(window, alive, "the test left this window open");
-    });
+    // A window the step leaves open fails the test, and is closed, within seconds. Its
+    // timers end with it, so the watchdog only fires on a window still open.
+    if (IsWindow(window))
+        SetTimer(window, kWatchdogTimer, kWatchdogMilliseconds, &ScriptedUser::OnWatchdog);
 }

@@ -2,20 +2,16 @@
 // and what the user does in each; every modal window the program opens (dialogs and
 // message boxes) is matched against the next step by its caption. A window that no step
 // expects, or one that a step leaves open, fails the test within seconds and is closed,
-// so no test can hang.
+// so no test can hang. Windows are seen as the program sees them: handles, control ids,
+// messages, SYSTEMTIME and styles.
 #pragma once
-
-#include <QDate>
-#include <QPointer>
-#include <QTime>
-#include <QWidget>
 
 #include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "platform/core/Types.h"
+#include "platform/window/WinUser.h"
 
 // A window as the user sees it, and what the user can do to it.
 class WindowView
@@ -23,8 +19,11 @@ class WindowView
 public:
     explicit WindowView(HWND window) : m_window(window) {}
 
+    HWND Handle() const { return m_window; }
+    // The control of that id; a test that names one the window lacks fails.
+    HWND Control(int id) const;
     std::wstring Caption() const;
-    // A message box's text, or a dialog's caption.
+    // A message box's text.
     std::wstring MessageText() const;
     // A control's text as the program would read it back.
     std::wstring ControlText(int id) const;
@@ -42,29 +41,23 @@ public:
     bool IsShown() const;
     // The window that owns this one.
     WindowView Owner() const;
-    // The window's style bits, and the shell's Done button, which Linux only records.
     DWORD Style() const;
+    RECT Rect() const;
+    // The shell's title-bar Done button, which Linux only records.
     bool DoneButtonShown() const;
     // The menu bar's buttons, each with the items of its pop-up: "&Options: About|-|&Settings".
     std::vector<std::wstring> MenuBar() const;
-    QWidget* Widget() const;
-    QWidget* ControlWidget(int id) const;
 
-    // Clicks a visible push button with the mouse.
+    // What the user does. Each fails the test when no user could do it.
     void Click(int id) const;
-    // Presses a key in the window, where the focus is.
-    void Key(int qtKey) const;
-    // Picks a date in a date field, as the drop-down calendar does.
-    void PickDate(int id, const QDate& date) const;
-    // Sets the time of day in a time field, as its up-down arrows do.
-    void SetTime(int id, const QTime& time) const;
-    // Types text into a date field, field by field as the keyboard does.
-    void TypeInto(int id, const QString& keys) const;
-    // Chooses a command from the window's menu bar.
-    void ChooseMenuCommand(const QString& itemText) const;
-    // Requests of hidden controls, which no user can reach: what the control would send.
+    void Key(WORD virtualKey) const;
+    void PickDateTime(int id, const SYSTEMTIME& value) const;
+    void Type(int id, const std::wstring& keys) const;
+    void ChooseMenuCommand(UINT command) const;
+    // What a hidden control would send, which no user can reach: a click of a button, and
+    // a change of a calendar's selection.
     void PressHiddenButton(int id) const;
-    void SelectHiddenCalendarDate(int id, const QDate& date) const;
+    void SelectHiddenCalendarDate(int id, const SYSTEMTIME& date) const;
 
 private:
     HWND m_window;
@@ -77,11 +70,11 @@ public:
 
     ScriptedUser();
     ~ScriptedUser();
+    ScriptedUser(const ScriptedUser&) = delete;
+    ScriptedUser& operator=(const ScriptedUser&) = delete;
     // Guards every modal window of the test program: one that opens while no script runs
     // fails the test and is closed. Installed once, by the test program's set-up.
     static void InstallGuard();
-    ScriptedUser(const ScriptedUser&) = delete;
-    ScriptedUser& operator=(const ScriptedUser&) = delete;
 
     // The next window to open has this caption; the user then does action. An action that
     // does not close the window leaves it to the watchdog, which fails the test.
@@ -90,15 +83,20 @@ public:
     std::size_t Remaining() const { return m_steps.size(); }
 
     // How long a window may stay open after its step has run.
-    static constexpr int kWatchdogMilliseconds = 5000;
+    static constexpr UINT kWatchdogMilliseconds = 5000;
 
 private:
     struct Step {
         std::wstring caption;
         Action action;
     };
-    static void OnModalWindow(HWND window);
-    void Handle(HWND window, QPointer<QWidget> alive);
+    static LRESULT OnWindowActivated(int code, WPARAM wParam, LPARAM lParam);
+    static void RunStep(HWND window, UINT, UINT_PTR, DWORD);
+    static void OnWatchdog(HWND window, UINT, UINT_PTR, DWORD);
+    void Handle(HWND window);
 
     std::deque<Step> m_steps;
 };
+
+// Wide text as UTF-8, for test messages.
+std::string Narrow(const std::wstring& text);

@@ -1,10 +1,8 @@
+// What tests fix: the window system, the time zone, the clock and the program's folder.
 #include "platform/testing/TestEnvironment.h"
 
 #include <dirent.h>
 #include <unistd.h>
-
-#include <QApplication>
-#include <QLocale>
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,36 +14,23 @@
 #include "platform/framework/CTime.h"
 #include "platform/testing/RecordingServices.h"
 #include "platform/testing/ScriptedUser.h"
-
-namespace
-{
-
-// The offscreen platform says so each time a window asks for what it cannot do, such as
-// raising itself; that is expected here and only hides what matters.
-QtMessageHandler g_standardMessages = nullptr;
-
-void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (!message.startsWith(QLatin1String("This plugin does not support")) && g_standardMessages != nullptr)
-        g_standardMessages(type, context, message);
-}
-
-}  // namespace
+#include "platform/window/MessageLoop.h"
 
 WindowSystemForTests::WindowSystemForTests(int& argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    StartWindowSystem(argc, argv);
     // Dates show in one known short format, whatever the machine's locale.
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    m_application = std::make_unique<QApplication>(argc, argv);
-    g_standardMessages = qInstallMessageHandler(QuietMessages);
-    QApplication::setQuitOnLastWindowClosed(false);
+    SetWindowLocaleForTesting("en_US");
     ScriptedUser::InstallGuard();
     m_scheduler = std::make_unique<RecordingStartAtTime>();
     m_sound = std::make_unique<RecordingSoundPlayer>();
 }
 
-WindowSystemForTests::~WindowSystemForTests() = default;
+WindowSystemForTests::~WindowSystemForTests()
+{
+    StopWindowSystem();
+}
 
 TimeZoneGuard::TimeZoneGuard(const char* zone)
 {

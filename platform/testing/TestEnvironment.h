@@ -2,13 +2,11 @@
 // platform, the time zone, the clock and the program's own folder.
 #pragma once
 
-#include <QApplication>
-
 #include <ctime>
 #include <memory>
 #include <string>
 
-// Qt's offscreen platform and the QApplication that every test shares, with a fixed
+// The window system that every test shares, on Qt's offscreen platform, with a fixed
 // locale and every modal window guarded. Made once, first thing in the test program's main.
 class WindowSystemForTests
 {
@@ -19,7 +17,6 @@ public:
     WindowSystemForTests& operator=(const WindowSystemForTests&) = delete;
 
 private:
-    std::unique_ptr<QApplication> m_application;
     // No test reaches the real scheduler or sound: by default both are recorded here.
     std::unique_ptr<class RecordingStartAtTime> m_scheduler;
     std::unique_ptr<class RecordingSoundPlayer> m_sound;

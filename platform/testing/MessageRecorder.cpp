@@ -1,0 +1,50 @@
+// The recorder as a WH_CALLWNDPROC hook: it sees each message before the window does.
+#include "platform/testing/MessageRecorder.h"
+
+namespace
+{
+
+MessageRecorder* g_recorder = nullptr;
+
+}  // namespace
+
+std::ostream& operator<<(std::ostream& out, const RecordedMessage& m)
+{
+    return out << "{"
+               << (m.message == WM_COMMAND  ? "WM_COMMAND"
+                   : m.message == WM_NOTIFY ? "WM_NOTIFY"
+                                            : "?")
+               << ", " << m.id << ", " << m.code << "}";
+}
+
+MessageRecorder::MessageRecorder() : m_hook(SetWindowsHookEx(WH_CALLWNDPROC, &MessageRecorder::Record, nullptr, 0))
+{
+    g_recorder = this;
+}
+
+MessageRecorder::~MessageRecorder()
+{
+    UnhookWindowsHookEx(m_hook);
+    g_recorder = nullptr;
+}
+
+std::vector<RecordedMessage> MessageRecorder::Take()
+{
+    std::vector<RecordedMessage> taken;
+    taken.swap(m_messages);
+    return taken;
+}
+
+LRESULT MessageRecorder::Record(int /*code*/, WPARAM /*wParam*/, LPARAM lParam)
+{
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (g_recorder == nullptr || call == nullptr)
+        return 0;
+    if (call->message == WM_COMMAND) {
+        g_recorder->m_messages.push_back({WM_COMMAND, LOWORD(call->wParam), HIWORD(call->wParam)});
+    } else if (call->message == WM_NOTIFY && call->lParam != 0) {
+        const auto* header = reinterpret_cast<const NMHDR*>(call->lParam);
+        g_recorder->m_messages.push_back({WM_NOTIFY, static_cast<int>(header->idFrom), header->code});
+    }
+    return 0;
+}

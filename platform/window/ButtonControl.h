@@ -1,0 +1,16 @@
+// A push button or a check box of a dialog: a click reaches the dialog as BN_CLICKED; the
+// program reads and sets a check box with BM_GETCHECK and BM_SETCHECK.
+#pragma once
+
+#include <memory>
+
+#include "platform/window/Window.h"
+
+struct DialogWindow;
+
+struct ButtonControl : Window {
+    LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void SetText(const std::wstring& text) override;
+
+    static std::unique_ptr<Window> Create(DialogWindow* dialog, const DialogItemTemplate& item);
+};

@@ -1,0 +1,147 @@
+// The date field as a Qt date editor with a drop-down calendar, and the time field as a Qt
+// time editor with up-down arrows.
+#include "platform/window/DateTimePickerControl.h"
+
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QEvent>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QTimeEdit>
+
+#include "platform/window/DialogWindow.h"
+#include "platform/window/LocalDates.h"
+
+namespace
+{
+
+// The short date of the desktop's locale, with the full year, so that typing a year
+// never has to guess its century.
+QString ShortDateFormat()
+{
+    QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
+    format.replace(twoDigitYear, QStringLiteral("yyyy"));
+    return format;
+}
+
+// The locale's short time of day, with seconds, which the value keeps.
+QString TimeFormat()
+{
+    QString format = QLocale().timeFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("ss")))
+        format.replace(QRegularExpression(QStringLiteral("(m+)")), QStringLiteral("\\1:ss"));
+    return format;
+}
+
+// Keeps the drop-down calendar's right edge on the field's right edge.
+class RightAlignPopup : public QObject
+{
+public:
+    explicit RightAlignPopup(QDateEdit* edit) : QObject(edit), m_edit(edit) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            auto* popup = static_cast<QWidget*>(watched);
+            const QPoint fieldRight = m_edit->mapToGlobal(QPoint(m_edit->width(), m_edit->height()));
+            popup->move(fieldRight.x() - popup->width(), fieldRight.y());
+        }
+        return false;
+    }
+
+private:
+    QDateEdit* m_edit;
+};
+
+}  // namespace
+
+LRESULT DateTimePickerControl::Proc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+        case DTM_GETSYSTEMTIME:
+            return GetSystemTime(reinterpret_cast<SYSTEMTIME*>(lParam));
+        case DTM_SETSYSTEMTIME:
+            return SetSystemTime(reinterpret_cast<const SYSTEMTIME*>(lParam));
+        default:
+            return Window::Proc(message, wParam, lParam);
+    }
+}
+
+LRESULT DateTimePickerControl::GetSystemTime(SYSTEMTIME* st) const
+{
+    if (st == nullptr)
+        return GDT_ERROR;
+    *st = value;
+    return GDT_VALID;
+}
+
+// A date-time that does not exist leaves the value as it was.
+LRESULT DateTimePickerControl::SetSystemTime(const SYSTEMTIME* st)
+{
+    if (st == nullptr || !IsValidLocalTime(*st))
+        return FALSE;
+    value = *st;
+    SetDate(value, DateOf(*st));
+    const QSignalBlocker quiet(widget);
+    if (auto* time = qobject_cast<QTimeEdit*>(widget))
+        time->setTime(TimeOf(value));
+    else if (auto* date = qobject_cast<QDateEdit*>(widget))
+        date->setDate(DateOf(value));
+    return TRUE;
+}
+
+// Qt's editors report a value again when Enter makes them read their text; only a change
+// of the value notifies the dialog.
+void DateTimePickerControl::OnUserChangedDate(const QDate& date)
+{
+    if (date == DateOf(value))
+        return;
+    SetDate(value, date);
+    Notify();
+}
+
+void DateTimePickerControl::OnUserChangedTime(const QTime& time)
+{
+    if (time == TimeOf(value))
+        return;
+    value.wHour = static_cast<WORD>(time.hour());
+    value.wMinute = static_cast<WORD>(time.minute());
+    value.wSecond = static_cast<WORD>(time.second());
+    Notify();
+}
+
+void DateTimePickerControl::Notify()
+{
+    NMDATETIMECHANGE change{};
+    change.nmhdr.code = DTN_DATETIMECHANGE;
+    change.st = value;
+    SendNotify(this, &change.nmhdr);
+}
+
+std::unique_ptr<Window> DateTimePickerControl::Create(DialogWindow* dialog, const DialogItemTemplate& item)
+{
+    auto control = std::make_unique<DateTimePickerControl>();
+    DateTimePickerControl* self = control.get();
+    // The field starts at the current local date-time.
+    control->value = Now();
+    if ((item.style & DTS_TIMEFORMAT) == DTS_TIMEFORMAT) {
+        auto* edit = new QTimeEdit(TimeOf(control->value), dialog->widget);
+        control->Adopt(edit);
+        edit->setDisplayFormat(TimeFormat());
+        edit->setWrapping(true);
+        QObject::connect(edit, &QTimeEdit::timeChanged, edit,
+                         [self](const QTime& time) { self->OnUserChangedTime(time); });
+        return control;
+    }
+    auto* edit = new QDateEdit(DateOf(control->value), dialog->widget);
+    control->Adopt(edit);
+    edit->setDateRange(kFirstControlDate, kLastControlDate);
+    edit->setDisplayFormat(ShortDateFormat());
+    edit->setCalendarPopup(true);
+    if (item.style & DTS_RIGHTALIGN)
+        edit->calendarWidget()->window()->installEventFilter(new RightAlignPopup(edit));
+    QObject::connect(edit, &QDateEdit::dateChanged, edit, [self](const QDate& date) { self->OnUserChangedDate(date); });
+    return control;
+}

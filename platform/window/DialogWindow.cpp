@@ -1,0 +1,299 @@
+// Dialog windows: built from a template with their controls, run modally, and keyed as
+// the device keys them (Escape, Enter and the close button give commands).
+#include "platform/window/DialogWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
+
+#include "platform/window/ButtonControl.h"
+#include "platform/window/DateTimePickerControl.h"
+#include "platform/window/EditControl.h"
+#include "platform/window/Hooks.h"
+#include "platform/window/IconImage.h"
+#include "platform/window/MonthCalendarControl.h"
+#include "platform/window/StaticControl.h"
+
+namespace
+{
+
+// Every dialog window alive, so that a stale handle is refused rather than followed.
+std::vector<DialogWindow*>& Living()
+{
+    static std::vector<DialogWindow*> windows;
+    return windows;
+}
+
+// The widget of a dialog window. Keys and the window manager's close button reach the
+// program as commands through its dialog procedure, never as Qt shortcuts around it.
+class DialogWidget : public QWidget
+{
+public:
+    DialogWidget(DialogWindow* window, QWidget* owner) : QWidget(owner, Qt::Dialog), m_window(window) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        switch (event->key()) {
+            case Qt::Key_Escape:
+                SendCommand(m_window, IDCANCEL, BN_CLICKED, nullptr);
+                return;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                SendCommand(m_window, FocusedButtonOrDefault(), BN_CLICKED, nullptr);
+                return;
+            default:
+                QWidget::keyPressEvent(event);
+        }
+    }
+
+    void closeEvent(QCloseEvent* event) override
+    {
+        event->ignore();
+        SendCommand(m_window, IDCANCEL, BN_CLICKED, nullptr);
+    }
+
+private:
+    // Enter presses the push button that has the focus, otherwise the default one.
+    int FocusedButtonOrDefault() const
+    {
+        QWidget* focus = focusWidget();
+        if (qobject_cast<QPushButton*>(focus) != nullptr)
+            if (const Window* control = Window::Owning(focus); control != nullptr && control != m_window)
+                return control->id;
+        return m_window->DefaultCommand();
+    }
+
+    DialogWindow* m_window;
+};
+
+std::unique_ptr<Window> CreateControl(DialogWindow* dialog, const DialogItemTemplate& item, HINSTANCE module)
+{
+    switch (item.windowClass) {
+        case ControlClass::Button:
+            return ButtonControl::Create(dialog, item);
+        case ControlClass::Edit:
+            return EditControl::Create(dialog, item);
+        case ControlClass::Static:
+            return StaticControl::Create(dialog, item, module);
+        case ControlClass::DateTimePicker:
+            return DateTimePickerControl::Create(dialog, item);
+        case ControlClass::MonthCalendar:
+            return MonthCalendarControl::Create(dialog);
+    }
+    return nullptr;
+}
+
+// What every control of a template has: its place in dialog units, its id, styles and
+// text. A control without the visible style exists and answers requests, but is never shown.
+void PlaceControl(DialogWindow* dialog, Window* control, const DialogItemTemplate& item)
+{
+    control->parent = dialog;
+    control->id = item.id;
+    control->style = item.style;
+    control->exStyle = item.exStyle;
+    control->enabled = !(item.style & WS_DISABLED);
+    control->widget->setEnabled(control->enabled);
+    const DialogUnits& u = dialog->units;
+    control->widget->setGeometry(u.X(item.x), u.Y(item.y), u.X(item.cx), u.Y(item.cy));
+    if (!(item.style & WS_TABSTOP))
+        control->widget->setFocusPolicy(static_cast<Qt::FocusPolicy>(control->widget->focusPolicy() & ~Qt::TabFocus));
+    if (item.text != nullptr && (item.style & 0x1F) != SS_BITMAP)
+        control->SetText(item.text);
+    control->widget->setVisible(item.style & WS_VISIBLE);
+}
+
+}  // namespace
+
+DialogUnits DialogUnits::Of(const QFont& font)
+{
+    // The device's rule: the average width of the 52 letters, rounded, and the font height.
+    const QFontMetrics metrics(font);
+    const int width = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    DialogUnits units;
+    units.baseX = (width / 26 + 1) / 2;
+    units.baseY = metrics.height();
+    return units;
+}
+
+QFont DialogFont(LPCTSTR typeface, int pointSize)
+{
+    // "System" names the device's own interface font; here that is the desktop's.
+    QFont font = QApplication::font();
+    const QString face = QString::fromWCharArray(typeface != nullptr ? typeface : L"");
+    if (!face.isEmpty() && face != QLatin1String("System"))
+        font.setFamily(face);
+    if (pointSize > 0)
+        font.setPointSize(pointSize);
+    return font;
+}
+
+QRect WorkArea()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 640, 480);
+}
+
+DialogWindow* AsDialog(HWND window)
+{
+    return dynamic_cast<DialogWindow*>(window);
+}
+
+DialogWindow::DialogWindow()
+{
+    Living().push_back(this);
+}
+
+DialogWindow::~DialogWindow()
+{
+    Living().erase(std::find(Living().begin(), Living().end(), this));
+    // Controls first: their widgets are children of this window's widget.
+    controls.clear();
+}
+
+bool DialogWindow::IsAlive(HWND window)
+{
+    // Only addresses are compared: a stale handle must not be followed.
+    for (const DialogWindow* dialog : Living()) {
+        if (dialog == window)
+            return true;
+        for (const auto& control : dialog->controls)
+            if (control.get() == window)
+                return true;
+    }
+    return false;
+}
+
+LRESULT DialogWindow::Proc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+        case WM_INITDIALOG:
+        case WM_COMMAND:
+        case WM_NOTIFY:
+            return dialogProc != nullptr ? dialogProc(this, message, wParam, lParam) : 0;
+        case WM_GETICON:
+            return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? bigIcon : smallIcon);
+        case WM_SETICON: {
+            HICON& slot = wParam == ICON_BIG ? bigIcon : smallIcon;
+            HICON previous = slot;
+            slot = reinterpret_cast<HICON>(lParam);
+            // Qt keeps one icon per window, with every size in it; the big one wins.
+            HICON shown = bigIcon != nullptr ? bigIcon : smallIcon;
+            if (widget != nullptr)
+                widget->setWindowIcon(shown != nullptr ? shown->icon : QIcon());
+            return reinterpret_cast<LRESULT>(previous);
+        }
+        default:
+            return Window::Proc(message, wParam, lParam);
+    }
+}
+
+void DialogWindow::SetText(const std::wstring& newText)
+{
+    Window::SetText(newText);
+    if (widget != nullptr)
+        widget->setWindowTitle(QString::fromStdWString(newText));
+}
+
+DialogWindow* DialogWindow::Create(HINSTANCE module, const DialogTemplate& dialogTemplate, HWND owner,
+                                   WNDPROC dialogProc, LPARAM userData)
+{
+    auto* dialog = new DialogWindow;
+    dialog->parent = owner;
+    dialog->id = dialogTemplate.id;
+    dialog->style = dialogTemplate.style;
+    dialog->exStyle = dialogTemplate.exStyle;
+    dialog->dialogProc = dialogProc;
+    dialog->userData = userData;
+
+    auto* widget = new DialogWidget(dialog, owner != nullptr ? owner->widget.data() : nullptr);
+    dialog->Adopt(widget);
+    const QFont font = DialogFont(dialogTemplate.typeface, dialogTemplate.pointSize);
+    widget->setFont(font);
+    dialog->units = DialogUnits::Of(font);
+    widget->setFixedSize(dialog->units.X(dialogTemplate.cx), dialog->units.Y(dialogTemplate.cy));
+    dialog->SetText(dialogTemplate.caption != nullptr ? dialogTemplate.caption : L"");
+
+    const QRect area = WorkArea();
+    if (dialog->style & DS_CENTER) {
+        widget->move(area.center() - widget->rect().center());
+    } else {
+        const QPoint origin = owner != nullptr && owner->widget != nullptr ? owner->widget->pos() : area.topLeft();
+        widget->move(origin + QPoint(dialog->units.X(dialogTemplate.x), dialog->units.Y(dialogTemplate.y)));
+    }
+
+    for (const DialogItemTemplate& item : dialogTemplate.items) {
+        std::unique_ptr<Window> control = CreateControl(dialog, item, module);
+        if (control == nullptr || control->widget == nullptr)
+            continue;
+        PlaceControl(dialog, control.get(), item);
+        dialog->AddControl(std::move(control));
+    }
+    return dialog;
+}
+
+void DialogWindow::AddControl(std::unique_ptr<Window> control)
+{
+    control->parent = this;
+    controls.push_back(std::move(control));
+}
+
+Window* DialogWindow::FirstTabStop() const
+{
+    for (const auto& control : controls)
+        if ((control->style & WS_TABSTOP) && (control->style & WS_VISIBLE) && control->enabled)
+            return control.get();
+    return nullptr;
+}
+
+Window* DialogWindow::Control(int controlId) const
+{
+    for (const auto& control : controls)
+        if (control->id == controlId)
+            return control.get();
+    return nullptr;
+}
+
+int DialogWindow::RunModal()
+{
+    Window* owner = parent;
+    const bool ownerWasEnabled = owner != nullptr && owner->enabled;
+    // Qt's application modality blocks the owner's input while the run lasts; the owner
+    // also answers IsWindowEnabled with FALSE, as on the device.
+    if (owner != nullptr)
+        owner->enabled = false;
+    if (!modalEnded) {
+        widget->setWindowModality(Qt::ApplicationModal);
+        widget->show();
+        widget->raise();
+        widget->activateWindow();
+        CallCbtHooks(HCBT_ACTIVATE, this);
+        QEventLoop loop;
+        modalLoop = &loop;
+        if (!modalEnded)
+            loop.exec(QEventLoop::DialogExec);
+        modalLoop = nullptr;
+    }
+    if (widget != nullptr)
+        widget->hide();
+    if (owner != nullptr) {
+        owner->enabled = ownerWasEnabled;
+        if (owner->widget != nullptr && owner->widget->isVisible())
+            owner->widget->activateWindow();
+    }
+    return modalResult;
+}
+
+void DialogWindow::End(int result)
+{
+    modalEnded = true;
+    modalResult = result;
+    if (modalLoop != nullptr)
+        modalLoop->exit(result);
+}

@@ -1,0 +1,60 @@
+// A dialog window: a top-level window built from a window template with its controls,
+// which runs modally until EndDialog. Message boxes are dialog windows too.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/window/Window.h"
+
+class QEventLoop;
+class QFont;
+class QRect;
+
+// Dialog font metrics: dialog units to pixels, as the device computes them.
+struct DialogUnits {
+    int baseX = 0;
+    int baseY = 0;
+    int X(int units) const { return (units * baseX) / 4; }
+    int Y(int units) const { return (units * baseY) / 8; }
+    static DialogUnits Of(const QFont& font);
+};
+
+struct DialogWindow : Window {
+    DialogWindow();
+    ~DialogWindow() override;
+    LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void SetText(const std::wstring& text) override;
+    // The command Enter gives when the focus is not on a push button.
+    virtual int DefaultCommand() const { return IDOK; }
+
+    // Builds the window and its controls from a template; not shown.
+    static DialogWindow* Create(HINSTANCE module, const DialogTemplate& dialogTemplate, HWND owner, WNDPROC dialogProc,
+                                LPARAM userData);
+    // Shows the window and runs its modal loop until EndDialog; returns the result.
+    int RunModal();
+    void End(int result);
+    // The first visible, enabled control with a tab stop: it takes the focus at opening.
+    Window* FirstTabStop() const;
+    Window* Control(int id) const;
+    void AddControl(std::unique_ptr<Window> control);
+    // Whether a handle names a window that exists: a dialog window or one of its controls.
+    static bool IsAlive(HWND window);
+
+    WNDPROC dialogProc = nullptr;
+    LPARAM userData = 0;  // the framework's object for this window
+    std::vector<std::unique_ptr<Window>> controls;
+    DialogUnits units;
+    HICON bigIcon = nullptr;
+    HICON smallIcon = nullptr;
+    QEventLoop* modalLoop = nullptr;
+    bool modalEnded = false;
+    int modalResult = 0;
+};
+
+// The dialog window a handle names, or null when it names another kind of window.
+DialogWindow* AsDialog(HWND window);
+// The platform's dialog font for a template's face and point size.
+QFont DialogFont(LPCTSTR typeface, int pointSize);
+// The part of the screen that windows may use.
+QRect WorkArea();

@@ -1,0 +1,144 @@
+// The text box as a Qt plain-text editor, with the device's soft line breaks read back.
+#include "platform/window/EditControl.h"
+
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include <vector>
+
+#include "platform/window/DialogWindow.h"
+
+namespace
+{
+
+// The length of the line end at position: "\r\r\n", "\r\n", "\n" or "\r"; 0 if none.
+size_t BreakLength(const std::wstring& s, size_t at)
+{
+    if (s.compare(at, 3, L"\r\r\n") == 0)
+        return 3;
+    if (s.compare(at, 2, L"\r\n") == 0)
+        return 2;
+    return at < s.size() && (s[at] == L'\n' || s[at] == L'\r') ? 1 : 0;
+}
+
+QStringList HardLines(const std::wstring& s)
+{
+    QStringList lines;
+    size_t start = 0;
+    for (size_t i = 0; i <= s.size();) {
+        const size_t length = i < s.size() ? BreakLength(s, i) : 1;
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        lines << QString::fromStdWString(s.substr(start, i - start));
+        i += length;
+        start = i;
+    }
+    return lines;
+}
+
+// Where the editor wraps a block, as positions within it.
+std::vector<int> WrapPositions(QPlainTextEdit* edit, const QTextBlock& block)
+{
+    std::vector<int> positions;
+    if (!block.isValid())
+        return positions;
+    // Asking for the block's rectangle lays it out if the editor has not yet.
+    edit->document()->documentLayout()->blockBoundingRect(block);
+    const QTextLayout* layout = block.layout();
+    for (int i = 1; layout != nullptr && i < layout->lineCount(); ++i)
+        positions.push_back(layout->lineAt(i).textStart());
+    return positions;
+}
+
+}  // namespace
+
+LRESULT EditControl::Proc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+        case EM_FMTLINES:
+            formatLines = wParam != 0;
+            return wParam != 0;
+        default:
+            return Window::Proc(message, wParam, lParam);
+    }
+}
+
+void EditControl::SetText(const std::wstring& newText)
+{
+    Window::SetText(newText);
+    if (QPlainTextEdit* edit = Editor())
+        edit->setPlainText(HardLines(newText).join(QLatin1Char('\n')));
+}
+
+std::wstring EditControl::GetText() const
+{
+    QPlainTextEdit* edit = Editor();
+    if (!formatLines || edit == nullptr)
+        return text;
+    // Hard lines of the text and blocks of the document correspond one to one.
+    const QStringList lines = HardLines(text);
+    std::wstring out;
+    size_t from = 0;
+    QTextBlock block = edit->document()->firstBlock();
+    for (int i = 0; i < lines.size(); ++i, block = block.next()) {
+        const std::wstring line = lines[i].toStdWString();
+        int start = 0;
+        for (int wrap : WrapPositions(edit, block)) {
+            if (wrap <= start || wrap >= static_cast<int>(line.size()))
+                continue;
+            out.append(line, static_cast<size_t>(start), static_cast<size_t>(wrap - start));
+            out += L"\r\r\n";
+            start = wrap;
+        }
+        out.append(line, static_cast<size_t>(start), std::wstring::npos);
+        // Copy the line end as it stood in the text.
+        from += line.size();
+        const size_t end = BreakLength(text, from);
+        out.append(text, from, end);
+        from += end;
+    }
+    return out;
+}
+
+bool EditControl::ScrollInfo(int bar, SCROLLINFO& info) const
+{
+    QPlainTextEdit* edit = Editor();
+    if (edit == nullptr || bar != SB_VERT || !(style & WS_VSCROLL))
+        return false;
+    const QScrollBar* scroll = edit->verticalScrollBar();
+    // Qt's maximum is the last position; the device's is the last line of the range.
+    info.nMin = scroll->minimum();
+    info.nPage = static_cast<UINT>(scroll->pageStep());
+    info.nMax = scroll->maximum() + scroll->pageStep() - 1;
+    info.nPos = info.nTrackPos = scroll->value();
+    return true;
+}
+
+QPlainTextEdit* EditControl::Editor() const
+{
+    return qobject_cast<QPlainTextEdit*>(widget);
+}
+
+std::unique_ptr<Window> EditControl::Create(DialogWindow* dialog, const DialogItemTemplate& item)
+{
+    auto control = std::make_unique<EditControl>();
+    auto* edit = new QPlainTextEdit(dialog->widget);
+    control->Adopt(edit);
+    edit->setReadOnly(item.style & ES_READONLY);
+    if (item.style & ES_MULTILINE && !(item.style & ES_AUTOHSCROLL)) {
+        edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    } else {
+        edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    }
+    edit->setVerticalScrollBarPolicy((item.style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    edit->setHorizontalScrollBarPolicy((item.style & WS_HSCROLL) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    if (item.exStyle & WS_EX_STATICEDGE)
+        edit->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    edit->setTabChangesFocus(true);
+    return control;
+}

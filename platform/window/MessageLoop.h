@@ -1,0 +1,18 @@
+// The window system's life: started once before the first window, and the message loop
+// that runs the windows until the program quits.
+#pragma once
+
+#include "platform/core/Types.h"
+
+// Starts the window system on the desktop's display, with the program's command line.
+// Each start is matched by a stop; the window system ends at the last one, so that a test
+// program can keep it across many runs of the program.
+BOOL StartWindowSystem(int& argc, char** argv);
+void StopWindowSystem();
+// Runs the message loop until PostQuitMessage; returns the exit code given there.
+int RunMessageLoop();
+void PostQuitMessage(int exitCode);
+
+// Test seam: the locale whose formats the date and time fields show ("en_US", say), in
+// place of the desktop's.
+void SetWindowLocaleForTesting(const char* name);

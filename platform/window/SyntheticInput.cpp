@@ -1,0 +1,107 @@
+// Synthetic input through Qt's test events: mouse clicks and key presses reach the widgets
+// the way the desktop's do.
+#include "platform/window/SyntheticInput.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QMenu>
+#include <QTest>
+#include <QTimeEdit>
+#include <QToolButton>
+
+#include "platform/window/DialogWindow.h"
+#include "platform/window/LocalDates.h"
+#include "platform/window/MenuBarControl.h"
+
+namespace
+{
+
+Qt::Key QtKey(WORD virtualKey)
+{
+    switch (virtualKey) {
+        case VK_TAB:
+            return Qt::Key_Tab;
+        case VK_RETURN:
+            return Qt::Key_Return;
+        case VK_ESCAPE:
+            return Qt::Key_Escape;
+        case VK_SPACE:
+            return Qt::Key_Space;
+        case VK_UP:
+            return Qt::Key_Up;
+        case VK_DOWN:
+            return Qt::Key_Down;
+        default:
+            // Digits and letters share their codes with Qt's keys.
+            return static_cast<Qt::Key>(virtualKey);
+    }
+}
+
+bool Reachable(HWND window)
+{
+    return window != nullptr && window->widget != nullptr && window->widget->isVisible();
+}
+
+}  // namespace
+
+BOOL UserClick(HWND control)
+{
+    if (!Reachable(control))
+        return FALSE;
+    QWidget* widget = control->widget;
+    const QPoint where = qobject_cast<QCheckBox*>(widget) != nullptr ? QPoint(6, widget->height() / 2) : QPoint();
+    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, where);
+    return TRUE;
+}
+
+BOOL UserKey(HWND window, WORD virtualKey)
+{
+    if (!Reachable(window))
+        return FALSE;
+    QWidget* target = window->widget->focusWidget() != nullptr ? window->widget->focusWidget() : window->widget.data();
+    QTest::keyClick(target, QtKey(virtualKey));
+    return TRUE;
+}
+
+BOOL UserType(HWND control, LPCTSTR keys)
+{
+    if (!Reachable(control) || !control->widget->isEnabled() || keys == nullptr)
+        return FALSE;
+    QWidget* widget = control->widget;
+    widget->setFocus(Qt::MouseFocusReason);
+    if (auto* edit = qobject_cast<QDateTimeEdit*>(widget))
+        edit->setSelectedSection(edit->sectionAt(0));
+    QTest::keyClicks(widget, QString::fromWCharArray(keys));
+    return TRUE;
+}
+
+BOOL UserPickDateTime(HWND picker, const SYSTEMTIME& value)
+{
+    if (!Reachable(picker) || !picker->widget->isEnabled())
+        return FALSE;
+    if (auto* time = qobject_cast<QTimeEdit*>(picker->widget)) {
+        time->setTime(TimeOf(value));
+        return TRUE;
+    }
+    if (auto* date = qobject_cast<QDateEdit*>(picker->widget)) {
+        date->setDate(DateOf(value));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL UserChooseMenuItem(HWND menuBar, UINT command)
+{
+    auto* bar = dynamic_cast<MenuBarControl*>(menuBar);
+    QToolButton* button = bar != nullptr && Reachable(bar) ? bar->ButtonFor(command) : nullptr;
+    if (button == nullptr || !button->isEnabled() || button->menu() == nullptr)
+        return FALSE;
+    for (QAction* action : button->menu()->actions()) {
+        if (action->data().toUInt() == command && action->isEnabled()) {
+            action->trigger();
+            return TRUE;
+        }
+    }
+    return FALSE;
+}

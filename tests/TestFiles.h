@@ -1,0 +1,73 @@
+// What tests build files and dates with: whole files, big-endian book fields, the settings
+// file's bytes and local date-times.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/core/Types.h"
+
+inline std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Where a book's header keeps record index's data offset.
+inline std::size_t EntryAt(int index)
+{
+    return 78 + 8 * static_cast<std::size_t>(index);
+}
+
+// A copy of a book with a big-endian value written in: the record count at 76, offsets at EntryAt.
+inline std::string Patched(std::string bytes, std::size_t at, std::uint32_t value, int width = 4)
+{
+    for (int i = 0; i < width; ++i)
+        bytes.replace(at + i, 1, 1, static_cast<char>(value >> (8 * (width - 1 - i))));
+    return bytes;
+}
+
+inline std::uint32_t OffsetOf(const std::string& bytes, int index)
+{
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+        value = value << 8 | static_cast<unsigned char>(bytes[EntryAt(index) + i]);
+    return value;
+}
+
+// The settings file's bytes: two 32-bit flags, then year, month, day of week, day, hour,
+// minute, second and milliseconds, all little-endian.
+inline std::string SettingsBytes(std::uint32_t bell, std::uint32_t autoRun, std::vector<int> runAt)
+{
+    std::string bytes;
+    for (std::uint32_t flag : {bell, autoRun})
+        for (int i = 0; i < 4; ++i)
+            bytes += static_cast<char>((flag >> (8 * i)) & 0xFF);
+    runAt.resize(8, 0);
+    for (int field : runAt) {
+        bytes += static_cast<char>(field & 0xFF);
+        bytes += static_cast<char>((field >> 8) & 0xFF);
+    }
+    return bytes;
+}
+
+// A local date-time; the day of the week is left 0, as the date controls do not need it.
+inline SYSTEMTIME At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(year);
+    t.wMonth = static_cast<WORD>(month);
+    t.wDay = static_cast<WORD>(day);
+    t.wHour = static_cast<WORD>(hour);
+    t.wMinute = static_cast<WORD>(minute);
+    t.wSecond = static_cast<WORD>(second);
+    return t;
+}
+
+inline std::vector<int> Fields(const SYSTEMTIME& t)
+{
+    return {t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+}
