@@ -98,9 +98,40 @@ def hex_colour(colour):
     return "#%02x%02x%02x" % tuple(colour)
 
 
+def rect_svg(left, top, right, bottom, corner, fill):
+    """A rectangle whose corners that lie on the square's corners are rounded off."""
+    def on_corner(x, y):
+        return x in (0, 1) and y in (0, 1)
+
+    if not any(on_corner(x, y) for x in (left, right) for y in (top, bottom)):
+        return (f'<rect x="{number(left)}" y="{number(top)}" width="{number(right - left)}" '
+                f'height="{number(bottom - top)}" fill="{fill}"/>')
+    # Around the rectangle clockwise from its top left corner, cutting each rounded corner
+    # with an arc from the edge it comes along to the edge it leaves along.
+    path = []
+    for (x, y), (dx0, dy0), (dx1, dy1) in (((left, top), (0, 1), (1, 0)), ((right, top), (-1, 0), (0, 1)),
+                                            ((right, bottom), (0, -1), (-1, 0)), ((left, bottom), (1, 0), (0, -1))):
+        if on_corner(x, y):
+            path.append(f"{'L' if path else 'M'}{number(x + dx0 * corner)} {number(y + dy0 * corner)}")
+            path.append(f"A{number(corner)} {number(corner)} 0 0 1 "
+                        f"{number(x + dx1 * corner)} {number(y + dy1 * corner)}")
+        else:
+            path.append(f"{'L' if path else 'M'}{number(x)} {number(y)}")
+    return f'<path d="{"".join(path)}Z" fill="{fill}"/>'
+
+
+def polygon_svg(points, colour):
+    """A polygon through points, in order."""
+    text = " ".join(f"{number(x)},{number(y)}" for x, y in points)
+    return f'<polygon points="{text}" fill="{hex_colour(colour)}"/>'
+
+
 class Shape:
     """A shape of one colour. Each shape says whether a point lies on it, for the pictures
-    drawn in pixels, and writes itself as SVG for the scalable picture."""
+    drawn in pixels, and writes itself as SVG for the scalable picture. The scalable
+    picture's tile has round corners of radius corner; a shape that reaches a corner of the
+    square rounds it off itself, so that the picture needs no clip path (which not every
+    SVG renderer follows)."""
 
     colour = (0, 0, 0)
 
@@ -124,15 +155,15 @@ class Sky(Shape):
     def colour_at(self, u, v):
         return self.flat or dawn(v, self.horizon)
 
-    def svg(self):
-        return f'<rect width="1" height="1" fill="{hex_colour(self.flat) if self.flat else "url(#dawn)"}"/>'
+    def svg(self, corner):
+        return rect_svg(0, 0, 1, 1, corner, hex_colour(self.flat) if self.flat else "url(#dawn)")
 
     def svg_defs(self):
         """The dawn as a gradient through nine of its colours, which follow it closely."""
         if self.flat:
             return []
-        stops = "".join(f'<stop offset="{number(i / 8)}" stop-color="{hex_colour(dawn(self.horizon * i / 8, self.horizon))}"/>'
-                        for i in range(9))
+        colours = ((i / 8, dawn(self.horizon * i / 8, self.horizon)) for i in range(9))
+        stops = "".join(f'<stop offset="{number(at)}" stop-color="{hex_colour(colour)}"/>' for at, colour in colours)
         return [f'<linearGradient id="dawn" gradientUnits="userSpaceOnUse" x1="0" y1="0" x2="0" '
                 f'y2="{number(self.horizon)}">{stops}</linearGradient>']
 
@@ -144,9 +175,8 @@ class Rect(Shape):
     def contains(self, u, v):
         return self.left <= u <= self.right and self.top <= v <= self.bottom
 
-    def svg(self):
-        return (f'<rect x="{number(self.left)}" y="{number(self.top)}" width="{number(self.right - self.left)}" '
-                f'height="{number(self.bottom - self.top)}" fill="{hex_colour(self.colour)}"/>')
+    def svg(self, corner):
+        return rect_svg(self.left, self.top, self.right, self.bottom, corner, hex_colour(self.colour))
 
 
 class Disc(Shape):
@@ -156,8 +186,9 @@ class Disc(Shape):
     def contains(self, u, v):
         return math.hypot(u - self.x, v - self.y) <= self.r
 
-    def svg(self):
-        return f'<circle cx="{number(self.x)}" cy="{number(self.y)}" r="{number(self.r)}" fill="{hex_colour(self.colour)}"/>'
+    def svg(self, corner):
+        return (f'<circle cx="{number(self.x)}" cy="{number(self.y)}" r="{number(self.r)}" '
+                f'fill="{hex_colour(self.colour)}"/>')
 
 
 class Rays(Shape):
@@ -173,21 +204,20 @@ class Rays(Shape):
             return False
         return math.cos(math.atan2(v - self.y, u - self.x) * self.count) > self.threshold
 
-    def svg(self):
+    def svg(self, corner):
+        """The wedges that point level or upwards: those below lie under the ground, and would
+        reach out of the square."""
         half = math.acos(self.threshold) / self.count
         wedges = []
         for i in range(self.count):
             middle = 2 * math.pi * i / self.count
+            if math.sin(middle) > 1e-9:
+                continue
             (x0, y0), (x1, y1) = ((self.x + self.reach * math.cos(a), self.y + self.reach * math.sin(a))
                                   for a in (middle - half, middle + half))
             wedges.append(f"M{number(self.x)} {number(self.y)}L{number(x0)} {number(y0)}"
                           f"A{number(self.reach)} {number(self.reach)} 0 0 1 {number(x1)} {number(y1)}Z")
         return f'<path d="{"".join(wedges)}" fill="{hex_colour(self.colour)}"/>'
-
-
-def polygon_svg(points, colour):
-    text = " ".join(f"{number(x)},{number(y)}" for x, y in points)
-    return f'<polygon points="{text}" fill="{hex_colour(colour)}"/>'
 
 
 class Page(Shape):
@@ -200,7 +230,7 @@ class Page(Shape):
     def contains(self, u, v):
         return self.left <= u <= self.right and self.at.page_top(u) <= v <= self.at.book_bottom
 
-    def svg(self):
+    def svg(self, corner):
         top = [(u, self.at.page_top(u)) for u in (self.left, self.at.sun_x, self.right)
                if self.left <= u <= self.right]
         bottom = [(self.right, self.at.book_bottom), (self.left, self.at.book_bottom)]
@@ -219,7 +249,7 @@ class TextLines(Shape):
         return (v >= top and at.text_inner <= abs(u - at.sun_x) * 2 <= at.text_outer
                 and at.text_from < (v - top) * at.text_rows % 1 < at.text_to and v < at.text_end)
 
-    def svg(self):
+    def svg(self, corner):
         at = self.at
         lines = []
         for side in (-1, 1):
@@ -446,13 +476,12 @@ def png_bytes(size, rows):
 
 
 def svg_text():
-    """The scalable icon: the tile as a clip path, the scene's shapes in unit coordinates."""
+    """The scalable icon: the scene's shapes in unit coordinates, placed on the tile."""
     shapes = scene_shapes(simple=False)
     size = SCALABLE_SIZE
     margin = tile_margin(size)
     side = size - 2 * margin
     defs = [d for shape in shapes for d in shape.svg_defs()]
-    defs.append(f'<clipPath id="tile"><rect width="1" height="1" rx="{number(TILE_CORNER)}"/></clipPath>')
     lines = [
         '<?xml version="1.0" encoding="UTF-8"?>',
         f'<svg xmlns="http://www.w3.org/2000/svg" width="{size}" height="{size}" viewBox="0 0 {size} {size}">',
@@ -460,7 +489,7 @@ def svg_text():
         "<desc>A sun rising over an open book, on a dawn sky</desc>",
         f'<g transform="translate({margin} {margin}) scale({side})">',
         "<defs>", *defs, "</defs>",
-        '<g clip-path="url(#tile)">', *(shape.svg() for shape in shapes), "</g>",
+        *(shape.svg(TILE_CORNER) for shape in shapes),
         "</g>",
         "</svg>",
     ]
@@ -475,7 +504,8 @@ def write_file(path, data):
 
 def main():
     parser = argparse.ArgumentParser(description="Draws Solmira's icon, logo and desktop icons.")
-    parser.add_argument("--only", choices=("res", "icons"), help="draw only the icon and logo, or only the desktop's icons")
+    parser.add_argument("--only", choices=("res", "icons"),
+                        help="draw only the icon and logo, or only the desktop's icons")
     parser.add_argument("--root", default=".", help="the folder to write under (default: the current one)")
     args = parser.parse_args()
     if args.only != "icons":
