@@ -1,4 +1,9 @@
-// Paths in the handheld's form (backslashes, wide text) and their host equivalents.
+// Paths in the handheld's form (backslashes, wide text) and their host equivalents. The
+// device form carries every host path without loss, so that the program's own rule ("the
+// folder is the path up to the last backslash") holds for any folder name:
+//   - a backslash in a host name becomes U+F05C, a character that is no separator;
+//   - a byte that is not part of well-formed UTF-8 becomes U+DC80 to U+DCFF, and a host
+//     character that would read back as one of these escapes is kept as its bytes.
 #pragma once
 
 #include <string>
