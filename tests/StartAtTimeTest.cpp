@@ -38,24 +38,6 @@ std::string ReadAll(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Sets an environment variable for one test.
-class EnvironmentGuard
-{
-public:
-    EnvironmentGuard(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old, m_had = true;
-        ::setenv(name, value, 1);
-    }
-    ~EnvironmentGuard() { m_had ? (void)::setenv(m_name, m_old.c_str(), 1) : (void)::unsetenv(m_name); }
-
-private:
-    const char* m_name;
-    std::string m_old;
-    bool m_had = false;
-};
-
 TEST(StartServiceTest, TheChoiceFollowsWhatAnswersUnlessForced)
 {
     struct Case {

@@ -23,12 +23,16 @@ std::string ExecutablePath()
 
 }  // namespace
 
+std::string ModuleHostPath()
+{
+    return g_modulePathForTesting.empty() ? ExecutablePath() : g_modulePathForTesting;
+}
+
 DWORD GetModuleFileName(HINSTANCE /*module*/, LPTSTR buffer, DWORD size)
 {
     if (buffer == nullptr || size == 0)
         return 0;
-    const std::wstring path =
-        DevicePathFromHostPath(g_modulePathForTesting.empty() ? ExecutablePath() : g_modulePathForTesting);
+    const std::wstring path = DevicePathFromHostPath(ModuleHostPath());
     const size_t length = std::min(path.size(), static_cast<size_t>(size) - 1);
     std::wmemcpy(buffer, path.data(), length);
     buffer[length] = L'\0';

@@ -9,5 +9,8 @@
 // the number of characters copied. module is ignored: the program has one module.
 DWORD GetModuleFileName(HINSTANCE module, LPTSTR buffer, DWORD size);
 
+// The program's full path in the host's form.
+std::string ModuleHostPath();
+
 // Test seam: the host path reported as the program's own (empty: the real one).
 void SetModulePathForTesting(const std::string& hostPath);

@@ -2,6 +2,7 @@
 #include "platform/core/Sound.h"
 
 #include "platform/core/Paths.h"
+#include "platform/core/ProgramFiles.h"
 #include "platform/core/SoundPlayers.h"
 
 namespace
@@ -17,7 +18,7 @@ BOOL PlaySound(LPCTSTR sound, HINSTANCE /*module*/, DWORD flags)
     if (sound == nullptr || !(flags & SND_FILENAME) || !(flags & SND_ASYNC))
         return FALSE;
     SoundPlayer& player = g_replacement != nullptr ? *g_replacement : PlatformSoundPlayer();
-    return player.Play(HostPathFromDevicePath(sound)) ? TRUE : FALSE;
+    return player.Play(HostPathToRead(HostPathFromDevicePath(sound))) ? TRUE : FALSE;
 }
 
 SoundPlayer* SetSoundPlayer(SoundPlayer* player)

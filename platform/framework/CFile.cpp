@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/core/Paths.h"
+#include "platform/core/ProgramFiles.h"
 
 CFile::~CFile()
 {
@@ -19,7 +20,8 @@ CFile::~CFile()
 BOOL CFile::Open(LPCTSTR fileName, UINT openFlags)
 {
     Close();
-    const std::string path = HostPathFromDevicePath(fileName);
+    const std::string device = HostPathFromDevicePath(fileName);
+    const std::string path = (openFlags & modeWrite) ? HostPathToWrite(device) : HostPathToRead(device);
     if (path.empty())
         return FALSE;
     int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
@@ -106,13 +108,14 @@ BOOL CFile::Flush()
 
 BOOL CFile::Rename(LPCTSTR oldName, LPCTSTR newName)
 {
-    return ::rename(HostPathFromDevicePath(oldName).c_str(), HostPathFromDevicePath(newName).c_str()) == 0 ? TRUE
-                                                                                                           : FALSE;
+    const std::string from = HostPathToWrite(HostPathFromDevicePath(oldName));
+    const std::string to = HostPathToWrite(HostPathFromDevicePath(newName));
+    return ::rename(from.c_str(), to.c_str()) == 0 ? TRUE : FALSE;
 }
 
 BOOL CFile::Remove(LPCTSTR fileName)
 {
-    return ::unlink(HostPathFromDevicePath(fileName).c_str()) == 0 ? TRUE : FALSE;
+    return ::unlink(HostPathToWrite(HostPathFromDevicePath(fileName)).c_str()) == 0 ? TRUE : FALSE;
 }
 
 void CFile::Close()

@@ -21,7 +21,8 @@ public:
     virtual ~CFile();
 
     // Opens a regular file at a path in the device's form. modeCreate creates the file or
-    // empties it. Directories and other special files do not open.
+    // empties it. Directories and other special files do not open. A file beside the
+    // program is the user's own where the program's folder is not theirs (ProgramFiles.h).
     virtual BOOL Open(LPCTSTR fileName, UINT openFlags);
     // Moves to a position; past the end is allowed. Returns the new position, or the old
     // one when the move fails.

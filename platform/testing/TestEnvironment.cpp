@@ -51,6 +51,23 @@ TimeZoneGuard::~TimeZoneGuard()
     ::tzset();
 }
 
+EnvironmentGuard::EnvironmentGuard(const char* name, const char* value) : m_name(name)
+{
+    if (const char* previous = std::getenv(name)) {
+        m_previous = previous;
+        m_hadPrevious = true;
+    }
+    ::setenv(name, value, 1);
+}
+
+EnvironmentGuard::~EnvironmentGuard()
+{
+    if (m_hadPrevious)
+        ::setenv(m_name.c_str(), m_previous.c_str(), 1);
+    else
+        ::unsetenv(m_name.c_str());
+}
+
 FixedClock::FixedClock(int year, int month, int day, int hour, int minute, int second)
 {
     Set(year, month, day, hour, minute, second);

@@ -36,6 +36,21 @@ private:
     bool m_hadPrevious = false;
 };
 
+// Sets an environment variable for one test, and restores it.
+class EnvironmentGuard
+{
+public:
+    EnvironmentGuard(const char* name, const char* value);
+    ~EnvironmentGuard();
+    EnvironmentGuard(const EnvironmentGuard&) = delete;
+    EnvironmentGuard& operator=(const EnvironmentGuard&) = delete;
+
+private:
+    std::string m_name;
+    std::string m_previous;
+    bool m_hadPrevious = false;
+};
+
 // Fixes the platform's clock at a local date-time of the current time zone.
 class FixedClock
 {

@@ -1,0 +1,86 @@
+// The user's folder over the program's: decided by whether the user may write the program's
+// folder, looked up afresh at every call so that a file put in place later is found.
+#include "platform/core/ProgramFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/core/ModulePath.h"
+
+namespace
+{
+
+std::string FolderOf(const std::string& path)
+{
+    const std::string::size_type slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+std::string NameOf(const std::string& path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
+
+// The name of a file beside the program, or empty when hostPath lies elsewhere or the
+// program's folder is the user's to write.
+std::string OverlaidName(const std::string& hostPath, const std::string& programFolder)
+{
+    if (programFolder.empty() || FolderOf(hostPath) != programFolder || NameOf(hostPath).empty())
+        return std::string();
+    // The effective user decides, and a read-only file system counts as not the user's.
+    if (::faccessat(AT_FDCWD, programFolder.c_str(), W_OK, AT_EACCESS) == 0)
+        return std::string();
+    return UserFilesFolder().empty() ? std::string() : NameOf(hostPath);
+}
+
+// Makes a folder and the folders above it, for the user alone.
+void MakeFolders(const std::string& folder)
+{
+    if (folder.empty() || ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST)
+        return;
+    if (errno == ENOENT) {
+        MakeFolders(FolderOf(folder));
+        ::mkdir(folder.c_str(), 0700);
+    }
+}
+
+}  // namespace
+
+std::string UserFilesFolder()
+{
+    // A relative XDG_DATA_HOME is invalid and is ignored, as the base directory rules say.
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data != nullptr && data[0] == '/')
+        return std::string(data) + "/solmira";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/')
+        return std::string(home) + "/.local/share/solmira";
+    return std::string();
+}
+
+std::string ProgramHostFolder()
+{
+    return FolderOf(ModuleHostPath());
+}
+
+std::string HostPathToRead(const std::string& hostPath, const std::string& programFolder)
+{
+    const std::string name = OverlaidName(hostPath, programFolder);
+    if (name.empty())
+        return hostPath;
+    const std::string own = UserFilesFolder() + "/" + name;
+    return ::access(own.c_str(), F_OK) == 0 ? own : hostPath;
+}
+
+std::string HostPathToWrite(const std::string& hostPath, const std::string& programFolder)
+{
+    const std::string name = OverlaidName(hostPath, programFolder);
+    if (name.empty())
+        return hostPath;
+    MakeFolders(UserFilesFolder());
+    return UserFilesFolder() + "/" + name;
+}
