@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
-          libcanberra-dev libasound2-dev fonts-dejavu-core at systemd
+          libcanberra-dev libasound2-dev libxcb1-dev fonts-dejavu-core at systemd
           libpalm-perl)
 
 install_packages() {
