@@ -1,6 +1,8 @@
 // CeRunAppAtTime: the program's request to the start-at-time service, checked and passed on.
 #include "platform/core/StartAtTime.h"
 
+#include <memory>
+
 #include "platform/core/Clock.h"
 #include "platform/core/Paths.h"
 #include "platform/core/StartAtTimeServices.h"
@@ -10,23 +12,20 @@ namespace
 
 StartAtTimeService* g_replacement = nullptr;
 
-StartAtTimeService& Service()
-{
-    return g_replacement != nullptr ? *g_replacement : PlatformStartAtTimeService();
-}
-
 }  // namespace
 
 BOOL CeRunAppAtTime(LPCTSTR appName, const SYSTEMTIME* time)
 {
     if (appName == nullptr || *appName == L'\0')
         return FALSE;
-    const std::string program = HostPathFromDevicePath(appName);
-    if (time == nullptr)
-        return Service().Cancel(program) ? TRUE : FALSE;
-    if (!IsValidLocalTime(*time))
+    if (time != nullptr && !IsValidLocalTime(*time))
         return FALSE;
-    return Service().Register(program, *time) ? TRUE : FALSE;
+    const std::string program = HostPathFromDevicePath(appName);
+    std::unique_ptr<StartAtTimeService> platform;
+    if (g_replacement == nullptr)
+        platform = MakePlatformStartAtTimeService();
+    StartAtTimeService& service = g_replacement != nullptr ? *g_replacement : *platform;
+    return (time == nullptr ? service.Cancel(program) : service.Register(program, *time)) ? TRUE : FALSE;
 }
 
 StartAtTimeService* SetStartAtTimeService(StartAtTimeService* service)
