@@ -8,11 +8,19 @@
 #include "platform/core/Types.h"
 
 // Registers appName (a path in the device's form) to be started at time, a local
-// date-time; with time null, cancels its pending start. A date-time that does not exist
-// is refused. Returns whether the service did what was asked.
+// date-time; with time null, cancels its pending start. A date-time that cannot exist is
+// refused at once. The platform's own service carries the request out on a thread of its
+// own, in order, after the call returns, so that no window waits for a scheduler; the
+// result then says only that the request was taken. A service put in place with
+// SetStartAtTimeService is called before this returns, and its result is returned.
 BOOL CeRunAppAtTime(LPCTSTR appName, const SYSTEMTIME* time);
 
-// What carries out the requests: a systemd user timer, an at job, or, in tests, a record.
+// Waits until the requests handed to the platform's own service have been carried out, for
+// at most timeoutMilliseconds. Returns whether they have. The program's end waits in the
+// same way, for a few seconds at most.
+bool FinishStartRequests(int timeoutMilliseconds);
+
+// What carries out the requests: the system's schedulers or, in tests, a record.
 class StartAtTimeService
 {
 public:
