@@ -48,6 +48,23 @@ x_wait_window() {
     return 1
 }
 
+# A mapped top-level window of the program other than the given ones, such as an open
+# menu, which has no title; waiting up to 15 seconds.
+x_wait_other_window() {
+    local id
+    for _ in $(seq 150); do
+        for id in $(xdotool search --onlyvisible --maxdepth 1 --class solmira 2>/dev/null || true); do
+            if [[ " $* " != *" $id "* ]]; then
+                echo "$id"
+                return 0
+            fi
+        done
+        sleep 0.1
+    done
+    echo "no other window within 15 seconds" >&2
+    return 1
+}
+
 # Whether a window of that title is mapped now.
 x_window_shown() {
     [ -n "$(xdotool search --onlyvisible --name "^${1}\$" 2>/dev/null || true)" ]
