@@ -58,26 +58,24 @@ grab() {
 main=$(x_wait_window 'REZEZO 1.0')
 grab main.png "$main"
 
-x_keys "$main" alt+o
-menu=$(x_wait_other_window "$main")
+menu=$(x_open_menu "$main")
 grab options-menu.png "$main" "$menu"
-x_keys "$menu" Escape
-x_wait_unmapped "$menu"
+x_close "$menu" Escape
 
 # With the daily start on, the Settings window first reminds of it.
-x_keys "$main" alt+o s
+x_open_menu "$main" >/dev/null
+xdotool key s
 notice=$(x_wait_window 'Support Notice')
-x_keys "$notice" Return
+x_close "$notice" Return
 settings=$(x_wait_window Settings)
 grab settings.png "$settings"
-x_keys "$settings" Escape
-x_wait_unmapped "$settings"
+x_close "$settings" Escape
 
-x_keys "$main" alt+o Down Return
+x_open_menu "$main" >/dev/null
+xdotool key --delay 80 Down Return
 about=$(x_wait_window 'About Solmira')
 grab about.png "$about"
-x_keys "$about" Escape
-x_wait_unmapped "$about"
+x_close "$about" Escape
 
 x_keys "$main" Escape
 wait_for_end "$program_pid" || echo "the program did not end on Escape" >&2

@@ -44,7 +44,10 @@ x_wait_window() {
         fi
         sleep 0.1
     done
-    echo "no window \"$title\" within 15 seconds" >&2
+    echo "no window \"$title\" within 15 seconds; the windows shown:" >&2
+    for id in $(xdotool search --onlyvisible --maxdepth 1 --name '.*' 2>/dev/null || true); do
+        echo "  $id \"$(xdotool getwindowname "$id" 2>/dev/null || true)\"" >&2
+    done
     return 1
 }
 
@@ -65,19 +68,26 @@ x_wait_other_window() {
     return 1
 }
 
+# Opens the Options menu of the main window with its key, and gives the menu's window.
+x_open_menu() {
+    x_keys "$1" alt+o
+    x_wait_other_window "$1"
+    sleep 0.2
+}
+
 # Whether a window of that title is mapped now.
 x_window_shown() {
     [ -n "$(xdotool search --onlyvisible --name "^${1}\$" 2>/dev/null || true)" ]
 }
 
-# Waits up to 15 seconds for a window to be unmapped or gone.
+# Waits (up to 15 seconds, or as many as given) for a window to be unmapped or gone.
 x_wait_unmapped() {
-    local id=$1
-    for _ in $(seq 150); do
+    local id=$1 seconds=${2:-15}
+    for _ in $(seq $((seconds * 10))); do
         xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable' || return 0
         sleep 0.1
     done
-    echo "window $id still shown after 15 seconds" >&2
+    echo "window $id still shown after $seconds seconds" >&2
     return 1
 }
 
@@ -99,12 +109,31 @@ x_window_named() {
     xdotool search --name "^${1}\$" 2>/dev/null | head -n 1
 }
 
-# Keys to a window: it takes the focus first, as a click on it would give it.
+# Keys to a window: it takes the focus first, as a click on it would give it, and the keys
+# go once it has it.
 x_keys() {
     local id=$1
     shift
-    xdotool windowfocus --sync "$id" 2>/dev/null || true
+    for _ in $(seq 50); do
+        xdotool windowfocus --sync "$id" 2>/dev/null || true
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && break
+        sleep 0.1
+    done
+    sleep 0.2
     xdotool key --delay 80 "$@"
+}
+
+# Keys that close a window, given again (up to three times) while it stays: a key that
+# comes before the window is ready for it is lost.
+x_close() {
+    local id=$1 try
+    shift
+    for try in 1 2 3; do
+        x_keys "$id" "$@"
+        x_wait_unmapped "$id" 5 2>/dev/null && return 0
+        echo "window $id still shown after $* (try $try)" >&2
+    done
+    return 1
 }
 
 # A picture of the part of the screen the given windows cover, as PNG.
@@ -123,10 +152,10 @@ x_grab() {
     import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage -strip "$out"
 }
 
-# Waits up to 15 seconds for a process to end; false if it is still running.
+# Waits (up to 15 seconds, or as many as given) for a process to end; false if it still runs.
 wait_for_end() {
-    local pid=$1
-    for _ in $(seq 150); do
+    local pid=$1 seconds=${2:-15}
+    for _ in $(seq $((seconds * 10))); do
         kill -0 "$pid" 2>/dev/null || return 0
         sleep 0.1
     done
