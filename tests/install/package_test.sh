@@ -17,6 +17,7 @@ done
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
+trap 'exit 1' INT TERM HUP
 failures=0
 fail() {
     echo "FAIL: $*"

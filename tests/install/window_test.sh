@@ -36,8 +36,13 @@ chmod 755 "$tmp"
 prefix=$tmp/usr
 program=$prefix/lib/solmira/solmira
 program_pid=""
+# Whatever fails, everything the test started is ended and its files removed.
 cleanup() {
-    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
+    set +e
+    if [ -n "$program_pid" ]; then
+        kill "$program_pid" 2>/dev/null
+        wait "$program_pid" 2>/dev/null
+    fi
     if [ -s "$tmp/program.log" ]; then
         echo "The program said:"
         cat "$tmp/program.log"
@@ -48,6 +53,8 @@ cleanup() {
     rm -rf "$tmp"
 }
 trap cleanup EXIT
+# An interrupt or a time limit still removes what the test started and made.
+trap "exit 1" INT TERM HUP
 
 failures=0
 fail() {

@@ -24,12 +24,17 @@ source tools/screenshots/xsession.sh
 tmp=$(mktemp -d)
 program_pid=""
 cleanup() {
-    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
+    set +e
+    if [ -n "$program_pid" ]; then
+        kill "$program_pid" 2>/dev/null
+        wait "$program_pid" 2>/dev/null
+    fi
     x_stop
     cat "$tmp/program.log" >&2
     rm -rf "$tmp"
 }
 trap cleanup EXIT
+trap "exit 1" INT TERM HUP
 
 # A program folder of its own: the program, the book, the chime, and settings with the
 # chime on and the daily start at 7:00. The record is two 32-bit flags and a date-time of

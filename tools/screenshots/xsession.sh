@@ -28,9 +28,11 @@ x_start() {
 }
 
 x_stop() {
-    [ -n "$x_server_pid" ] && kill "$x_server_pid" 2>/dev/null && wait "$x_server_pid" 2>/dev/null
+    if [ -n "$x_server_pid" ]; then
+        kill "$x_server_pid" 2>/dev/null || true
+        wait "$x_server_pid" 2>/dev/null || true
+    fi
     x_server_pid=""
-    return 0
 }
 
 # The mapped window whose title is exactly the given one, waiting up to 15 seconds.
