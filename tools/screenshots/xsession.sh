@@ -12,7 +12,9 @@ x_server_pid=""
 x_start() {
     local folder=$1 number=""
     # Xvfb picks the free display itself and writes its number: no race with another server.
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -wr 3>"$folder/display" >"$folder/xvfb.log" 2>&1 &
+    # Without -noreset it starts afresh whenever its last client leaves, and a client that
+    # comes meanwhile cannot connect.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -wr 3>"$folder/display" >"$folder/xvfb.log" 2>&1 &
     x_server_pid=$!
     for _ in $(seq 100); do
         number=$(cat "$folder/display" 2>/dev/null || true)
