@@ -62,6 +62,9 @@ BOOL StartWindowSystem(int& argc, char** argv)
     g_standardMessages = qInstallMessageHandler(QuietMessages);
     // Windows come and go inside modal runs; the last one closing must not end them all.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The desktop entry's name ties the windows to the launcher and its icon where the
+    // window class cannot (on Wayland, as the windows' application id).
+    QGuiApplication::setDesktopFileName(QStringLiteral(SOLMIRA_DESKTOP_FILE_NAME));
     return TRUE;
 }
 
