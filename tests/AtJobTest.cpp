@@ -130,7 +130,7 @@ TEST_F(AtJobTest, AJobStartsItsProgramFromAnyFolder)
     std::vector<std::pair<std::string, std::string>> made;  // program, job
     for (const std::string& name : AwkwardFolderNames()) {
         const std::string program = Program(MakeRecordingProgram(m_folder.PathOf("programs"), name, ran));
-        made.emplace_back(program, m_at.Add(program, *InstantOfLocalTime(At(2099, 12, 10, 7, 30))));
+        made.emplace_back(program, m_at.Add(program, *InstantOfLocalTime(At(2099, 12, 10, 7, 30)), {}));
     }
     fs::current_path(before);
     fs::remove_all(madeIn);
@@ -177,7 +177,7 @@ TEST_F(AtJobTest, StartsLeftWithTheOtherSchedulerGo)
                                 SystemdTimerService::UnitName(program) + ".timer";
     const std::time_t instant = *InstantOfLocalTime(At(2099, 12, 10, 7, 30));
     const auto leaveTimer = [&] {
-        ASSERT_FALSE(units.Add(program, instant).empty());
+        ASSERT_FALSE(units.Add(program, instant, {}).empty());
         fs::create_directories(fs::path(enabled).parent_path());
         fs::create_symlink("../" + SystemdTimerService::UnitName(program) + ".timer", enabled);
     };
@@ -192,7 +192,7 @@ TEST_F(AtJobTest, StartsLeftWithTheOtherSchedulerGo)
     EXPECT_TRUE(Jobs(program).empty());
     EXPECT_EQ(units.Pending(program), std::vector<std::string>{"2099-12-12 06:30:00 UTC"});
 
-    ASSERT_FALSE(m_at.Add(program, instant).empty());
+    ASSERT_FALSE(m_at.Add(program, instant, {}).empty());
     EXPECT_TRUE(MakePlatformStartAtTimeService()->Cancel(program));
     EXPECT_TRUE(Jobs(program).empty());
     EXPECT_EQ(units.Pending(program), std::vector<std::string>());

@@ -99,7 +99,7 @@ class FakeScheduler : public Scheduler
 public:
     FakeScheduler(const char* name, std::vector<std::string>& log) : m_name(name), m_log(log) {}
     const char* Name() const override { return m_name.c_str(); }
-    std::string Add(const std::string& program, std::time_t) override
+    std::string Add(const std::string& program, std::time_t, const std::vector<std::string>&) override
     {
         if (refusals > 0) {
             --refusals;

@@ -86,13 +86,17 @@ TEST(SystemdUnitTest, UnitsPassSystemdsOwnChecks)
     for (const std::string& folderName : AwkwardFolderNames()) {
         SCOPED_TRACE(folderName);
         const std::string program = folder.PathOf(folderName + "/solmira");
-        ASSERT_FALSE(service.Add(program, *InstantOfLocalTime(At(2099, 12, 10, 7, 30))).empty());
+        ASSERT_FALSE(
+            service.Add(program, *InstantOfLocalTime(At(2099, 12, 10, 7, 30)), StartEnvironment(4100000000)).empty());
         const std::string name = SystemdTimerService::UnitName(program);
         const CommandResult verified = verify(name, true);
         EXPECT_EQ(verified.status, 0) << verify(name, false).output;
         EXPECT_EQ(ShownCommandLine(verified.output),
                   (std::vector<std::string>{"/bin/sh", "-c", "exec \"$0\"", program}));
-        EXPECT_NE(ReadAll(units + "/" + name + ".service").find("Environment=\"DISPLAY=:7 100%%\""), std::string::npos);
+        // The manager's display comes first; the registration's is kept to fall back on.
+        const std::string unit = ReadAll(units + "/" + name + ".service");
+        EXPECT_NE(unit.find("Environment=\"SOLMIRA_SAVED_DISPLAY=:7 100%%\""), std::string::npos) << unit;
+        EXPECT_NE(unit.find("Environment=\"SOLMIRA_DAILY_START=4100000000\""), std::string::npos) << unit;
         EXPECT_TRUE(service.Remove(program, ""));
     }
 

@@ -201,14 +201,14 @@ std::vector<std::string> AtJobService::TimeArguments(std::time_t instant)
     return {clock, "UTC", date};
 }
 
-std::string AtJobService::Add(const std::string& programPath, std::time_t instant)
+std::string AtJobService::Add(const std::string& programPath, std::time_t instant,
+                              const std::vector<std::string>& environment)
 {
     std::vector<std::string> command{"at"};
     for (const std::string& argument : TimeArguments(instant))
         command.push_back(argument);
     // at starts the job with a change to the folder it was made in; "/" is always there.
-    const CommandResult made =
-        RunCommand(command, JobScript(programPath, DisplayEnvironment()), kTimeoutMilliseconds, "/");
+    const CommandResult made = RunCommand(command, JobScript(programPath, environment), kTimeoutMilliseconds, "/");
     if (made.status != 0)
         return std::string();
     // at says "job 17 at Thu Dec 10 07:30:00 2099".

@@ -12,7 +12,8 @@ class AtJobService : public Scheduler
 public:
     const char* Name() const override { return "at"; }
     // The id of a start is its job number. A new job comes beside the program's others.
-    std::string Add(const std::string& programPath, std::time_t instant) override;
+    std::string Add(const std::string& programPath, std::time_t instant,
+                    const std::vector<std::string>& environment) override;
     // The user's jobs in the queue that start this program; a job that runs already is
     // not pending.
     std::optional<std::vector<std::string>> Pending(const std::string& programPath) override;

@@ -28,8 +28,16 @@ ReplacingStartService::ReplacingStartService(Scheduler* target, std::vector<Sche
 bool ReplacingStartService::Register(const std::string& programPath, const SYSTEMTIME& localTime)
 {
     const std::optional<std::time_t> instant = InstantOfLocalTime(localTime);
-    if (!instant)
-        return false;
+    return instant && Place(programPath, *instant, *instant);
+}
+
+bool ReplacingStartService::RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart)
+{
+    return Place(programPath, instant, dailyStart);
+}
+
+bool ReplacingStartService::Place(const std::string& programPath, std::time_t instant, std::time_t dailyStart)
+{
     if (m_target == nullptr) {
         // Said once in a run of the program, however often it registers.
         static std::atomic<bool> warned{false};
@@ -42,7 +50,7 @@ bool ReplacingStartService::Register(const std::string& programPath, const SYSTE
     }
     std::string failing;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const std::string id = m_target->Add(programPath, *instant);
+        const std::string id = m_target->Add(programPath, instant, StartEnvironment(dailyStart));
         if (id.empty()) {
             failing = m_target->Name();
             continue;

@@ -22,8 +22,10 @@ public:
     // on standard error.
     bool Register(const std::string& programPath, const SYSTEMTIME& localTime) override;
     bool Cancel(const std::string& programPath) override;
+    bool RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) override;
 
 private:
+    bool Place(const std::string& programPath, std::time_t instant, std::time_t dailyStart);
     // Removes the program's starts from every scheduler, except keep on the target.
     void RemoveAllBut(const std::string& programPath, const std::string& keep);
     // The schedulers where the program's pending starts are not as wanted: keep alone on

@@ -4,13 +4,16 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
 #include "platform/core/Clock.h"
+#include "platform/core/ModulePath.h"
 #include "platform/core/Paths.h"
 #include "platform/core/StartAtTimeServices.h"
 
@@ -20,10 +23,17 @@ namespace
 // How long the program's end waits for requests still on their way.
 constexpr int kEndWaitMilliseconds = 5000;
 
+// How often and for how long a daily start that found no display tries again.
+constexpr std::time_t kRetryEvery = 15 * 60;
+constexpr std::time_t kRetryFor = 4 * 60 * 60;
+
 struct Request {
     std::string program;
     bool cancel;
     SYSTEMTIME time;
+    // A retry of a daily start: the instant of the retry and the daily start it belongs to.
+    std::optional<std::time_t> retryAt;
+    std::time_t dailyStart;
 };
 
 // A worker thread carries out the requests in the order they came, and ends when none is
@@ -80,7 +90,12 @@ private:
             // The service is made for each request: the scheduler is chosen here, off the
             // caller's thread, and what it asks of the machine is asked once in a run.
             const std::unique_ptr<StartAtTimeService> service = MakePlatformStartAtTimeService();
-            request.cancel ? service->Cancel(request.program) : service->Register(request.program, request.time);
+            if (request.cancel)
+                service->Cancel(request.program);
+            else if (request.retryAt)
+                service->RegisterRetry(request.program, *request.retryAt, request.dailyStart);
+            else
+                service->Register(request.program, request.time);
             lock.lock();
         }
         state->working = false;
@@ -91,6 +106,28 @@ private:
 };
 
 RequestQueue g_queue;
+
+// The first instant after now at the local time of day of instant: today's or a later day's.
+std::time_t NextAtTheSameTimeOfDay(std::time_t instant, std::time_t now)
+{
+    SYSTEMTIME local = LocalTimeFromTime(instant, 0);
+    const SYSTEMTIME today = LocalTimeFromTime(now, 0);
+    for (int days = 0; days < 3; ++days) {
+        // timegm only counts the days on, across the ends of months and years.
+        std::tm date{};
+        date.tm_year = today.wYear - 1900;
+        date.tm_mon = today.wMonth - 1;
+        date.tm_mday = today.wDay + days;
+        timegm(&date);
+        local.wYear = static_cast<WORD>(date.tm_year + 1900);
+        local.wMonth = static_cast<WORD>(date.tm_mon + 1);
+        local.wDay = static_cast<WORD>(date.tm_mday);
+        const std::optional<std::time_t> next = InstantOfLocalTime(local);
+        if (next && *next > now)
+            return *next;
+    }
+    return now + 86400;  // a time of day that names no date the calendar can hold
+}
 StartAtTimeService* g_replacement = nullptr;
 
 }  // namespace
@@ -106,8 +143,30 @@ BOOL CeRunAppAtTime(LPCTSTR appName, const SYSTEMTIME* time)
         const bool done = time == nullptr ? g_replacement->Cancel(program) : g_replacement->Register(program, *time);
         return done ? TRUE : FALSE;
     }
-    g_queue.Add({program, time == nullptr, time != nullptr ? *time : SYSTEMTIME{}});
+    g_queue.Add({program, time == nullptr, time != nullptr ? *time : SYSTEMTIME{}, std::nullopt, 0});
     return TRUE;
+}
+
+void KeepDailyStartWithoutWindow()
+{
+    const char* daily = std::getenv(kDailyStartVariable);
+    char* end = nullptr;
+    const long long dailyStart = daily != nullptr ? std::strtoll(daily, &end, 10) : 0;
+    if (daily == nullptr || end == daily || *end != '\0' || dailyStart <= 0)
+        return;
+    const std::time_t now = CurrentTime();
+    std::time_t next = now + kRetryEvery;
+    std::time_t nextDailyStart = dailyStart;
+    if (now >= dailyStart + kRetryFor) {
+        nextDailyStart = next = NextAtTheSameTimeOfDay(static_cast<std::time_t>(dailyStart), now);
+    }
+    const std::string program = ModuleHostPath();
+    if (g_replacement != nullptr) {
+        g_replacement->RegisterRetry(program, next, nextDailyStart);
+        return;
+    }
+    g_queue.Add({program, false, SYSTEMTIME{}, next, nextDailyStart});
+    g_queue.Finish(kEndWaitMilliseconds);
 }
 
 bool FinishStartRequests(int timeoutMilliseconds)

@@ -3,6 +3,7 @@
 // removes it. It outlives the program.
 #pragma once
 
+#include <ctime>
 #include <string>
 
 #include "platform/core/Types.h"
@@ -20,6 +21,14 @@ BOOL CeRunAppAtTime(LPCTSTR appName, const SYSTEMTIME* time);
 // same way, for a few seconds at most.
 bool FinishStartRequests(int timeoutMilliseconds);
 
+// Called by a start that can open no window (no display answers, as at boot before anyone
+// logs in), so that the daily cycle goes on. A start that the platform made for the daily
+// start registers a retry 15 minutes on, for some hours after its daily time, and after
+// the last retry the next day's start at that time; still one start pending, never two.
+// A start the user made changes nothing. Returns when the registration is done, or after
+// a few seconds at most.
+void KeepDailyStartWithoutWindow();
+
 // What carries out the requests: the system's schedulers or, in tests, a record.
 class StartAtTimeService
 {
@@ -28,6 +37,8 @@ public:
     // programPath is the host path of the program to start.
     virtual bool Register(const std::string& programPath, const SYSTEMTIME& localTime) = 0;
     virtual bool Cancel(const std::string& programPath) = 0;
+    // A retry of the daily start dailyStart at instant, in the place of the pending start.
+    virtual bool RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) = 0;
 };
 
 // Puts a service in place of the one the platform chose; null restores the platform's

@@ -50,6 +50,10 @@ public:
         return m_service.Register(programPath, localTime);
     }
     bool Cancel(const std::string& programPath) override { return m_service.Cancel(programPath); }
+    bool RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) override
+    {
+        return m_service.RegisterRetry(programPath, instant, dailyStart);
+    }
 
 private:
     Scheduler* Target(StartService choice)
@@ -115,6 +119,21 @@ std::vector<std::string> DisplayEnvironment()
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY"})
         if (const char* value = std::getenv(name); value != nullptr && *value != '\0' && !HasLineBreak(value))
             variables.push_back(std::string(name) + "=" + value);
+    return variables;
+}
+
+bool IsDisplayVariable(const std::string& variable)
+{
+    for (const char* name : {"DISPLAY=", "WAYLAND_DISPLAY=", "XAUTHORITY="})
+        if (variable.rfind(name, 0) == 0)
+            return true;
+    return false;
+}
+
+std::vector<std::string> StartEnvironment(std::time_t dailyStart)
+{
+    std::vector<std::string> variables = DisplayEnvironment();
+    variables.push_back(std::string(kDailyStartVariable) + "=" + std::to_string(dailyStart));
     return variables;
 }
 

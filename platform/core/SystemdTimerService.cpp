@@ -117,8 +117,11 @@ std::string SystemdTimerService::ServiceUnit(const std::string& programPath,
         "[Unit]\nDescription=Solmira, started at its daily time\n\n[Service]\nType=exec\n"
         "ExecStart=/bin/sh -c \"exec \\\"$$0\\\"\" " +
         UnitQuoted(programPath, true) + "\n";
+    // The manager's own display, which a desktop session gives it, is the current one; the
+    // display of the registration is kept apart for the program to fall back on.
     for (const std::string& variable : environment)
-        text += "Environment=" + UnitQuoted(variable, false) + "\n";
+        text +=
+            "Environment=" + UnitQuoted(IsDisplayVariable(variable) ? kSavedPrefix + variable : variable, false) + "\n";
     return text;
 }
 
@@ -137,7 +140,8 @@ bool SystemdTimerService::Systemctl(const std::vector<std::string>& args) const
     return RunCommand(command).status == 0;
 }
 
-std::string SystemdTimerService::Add(const std::string& programPath, std::time_t instant)
+std::string SystemdTimerService::Add(const std::string& programPath, std::time_t instant,
+                                     const std::vector<std::string>& environment)
 {
     const std::string name = UnitName(programPath);
     const std::string service = FileOf(name + ".service");
@@ -147,7 +151,7 @@ std::string SystemdTimerService::Add(const std::string& programPath, std::time_t
     std::error_code error;
     fs::create_directories(m_folder, error);
     // The timer is enabled so that it is armed again after a reboot.
-    bool placed = WriteFileWhole(service, ServiceUnit(programPath, DisplayEnvironment())) &&
+    bool placed = WriteFileWhole(service, ServiceUnit(programPath, environment)) &&
                   WriteFileWhole(timer, TimerUnit(programPath, instant));
     if (placed && m_useManager)
         placed = Systemctl({"daemon-reload"}) && Systemctl({"enable", name + ".timer"}) &&

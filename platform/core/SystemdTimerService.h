@@ -18,7 +18,8 @@ public:
     const char* Name() const override { return "systemd"; }
     // The id of a start is its timer's OnCalendar value. The units have one name per
     // path, so a new start takes the place of the old one at once.
-    std::string Add(const std::string& programPath, std::time_t instant) override;
+    std::string Add(const std::string& programPath, std::time_t instant,
+                    const std::vector<std::string>& environment) override;
     std::optional<std::vector<std::string>> Pending(const std::string& programPath) override;
     bool Remove(const std::string& programPath, const std::string& id) override;
 

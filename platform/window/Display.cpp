@@ -54,6 +54,28 @@ bool X11Answers()
     return answers;
 }
 
+bool AnyAnswers()
+{
+    return NeedsNoDisplay() || X11Answers() || WaylandAnswers();
+}
+
+// Puts the display saved at the registration in place of the current one; false when
+// none was saved.
+bool UseSavedDisplay()
+{
+    const std::string saved = Environment("SOLMIRA_SAVED_DISPLAY") + Environment("SOLMIRA_SAVED_WAYLAND_DISPLAY");
+    if (saved.empty())
+        return false;
+    for (const std::string name : {"DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY"}) {
+        const std::string value = Environment(("SOLMIRA_SAVED_" + name).c_str());
+        if (value.empty())
+            ::unsetenv(name.c_str());
+        else
+            ::setenv(name.c_str(), value.c_str(), 1);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string DisplayName()
@@ -66,5 +88,5 @@ std::string DisplayName()
 
 bool DisplayAnswers()
 {
-    return NeedsNoDisplay() || X11Answers() || WaylandAnswers();
+    return AnyAnswers() || (UseSavedDisplay() && AnyAnswers());
 }

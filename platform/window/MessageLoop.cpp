@@ -51,9 +51,10 @@ BOOL StartWindowSystem(int& argc, char** argv)
         ++g_starts;
         return TRUE;
     }
+    const std::string display = DisplayName();
     if (!DisplayAnswers()) {
         std::fprintf(stderr, "%s: no display answers (%s), so no window can open\n", program_invocation_short_name,
-                     DisplayName().c_str());
+                     display.c_str());
         return FALSE;
     }
     KeepOffAnAutolaunchedBus();

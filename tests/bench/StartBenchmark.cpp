@@ -19,6 +19,7 @@
 #include "platform/core/Paths.h"
 #include "platform/core/StartAtTime.h"
 #include "platform/testing/TestEnvironment.h"
+#include "platform/testing/VirtualScreen.h"
 #include "tests/TestFiles.h"
 
 extern char** environ;
@@ -29,7 +30,7 @@ namespace
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment, int outFd = -1)
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment)
 {
     std::vector<std::string> environment = extraEnvironment;
     for (char** e = environ; *e != nullptr; ++e)
@@ -43,8 +44,6 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
     envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (outFd >= 0)
-        posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
@@ -62,26 +61,15 @@ void Stop(pid_t pid)
     waitpid(pid, &status, 0);
 }
 
-// A virtual X server on a free display, and a connection that sees every window mapped.
-class VirtualScreen
+// A virtual X server, and a connection to it that sees every window mapped.
+class WatchedScreen
 {
 public:
-    VirtualScreen()
+    WatchedScreen()
     {
-        int fds[2];
-        if (pipe(fds) != 0)
+        if (m_screen.Display().empty())
             return;
-        m_server = Spawn(
-            {"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-            {});
-        close(fds[1]);
-        char number[16] = {};
-        const ssize_t n = read(fds[0], number, sizeof number - 1);
-        close(fds[0]);
-        if (n <= 0)
-            return;
-        m_display = ":" + std::string(number, static_cast<size_t>(n - (number[n - 1] == '\n' ? 1 : 0)));
-        m_connection = xcb_connect(m_display.c_str(), nullptr);
+        m_connection = xcb_connect(m_screen.Display().c_str(), nullptr);
         if (xcb_connection_has_error(m_connection))
             return;
         const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
@@ -90,11 +78,10 @@ public:
         xcb_flush(m_connection);
         m_ready = true;
     }
-    ~VirtualScreen()
+    ~WatchedScreen()
     {
         if (m_connection != nullptr)
             xcb_disconnect(m_connection);
-        Stop(m_server);
     }
 
     bool Ready() const { return m_ready; }
@@ -105,7 +92,9 @@ public:
         while (xcb_generic_event_t* stale = xcb_poll_for_event(m_connection))
             free(stale);
         const Clock::time_point start = Clock::now();
-        const pid_t pid = Spawn(args, {"DISPLAY=" + m_display});
+        // No session bus for either: a plain Qt program would launch one of its own, which
+        // the program does not, and the yardstick is the toolkit's own start.
+        const pid_t pid = Spawn(args, {"DISPLAY=" + m_screen.Display(), "DBUS_SESSION_BUS_ADDRESS=disabled:"});
         double seconds = -1;
         const int fd = xcb_get_file_descriptor(m_connection);
         while (pid > 0 && seconds < 0 && Clock::now() - start < std::chrono::seconds(10)) {
@@ -125,8 +114,7 @@ public:
     }
 
 private:
-    pid_t m_server = -1;
-    std::string m_display;
+    VirtualScreen m_screen;
     xcb_connection_t* m_connection = nullptr;
     bool m_ready = false;
 };
@@ -144,7 +132,7 @@ std::string MakeProgramFolder(const ProgramFolder& root, const std::string& name
 
 void StartToFirstWindow(benchmark::State& state)
 {
-    VirtualScreen screen;
+    WatchedScreen screen;
     if (!screen.Ready()) {
         state.SkipWithError("no virtual X server (Debian package xvfb)");
         return;
