@@ -217,26 +217,30 @@ TEST_F(BookFileTest, HugeRecordsCostWhatTheyHold)
     const std::string header = BuildPalmDatabase("T", {"title", "T"});
     const std::string chunk(1 << 20, 'A');
     const std::wstring limit(CBookFile::kMaxRecordText, L'A');
-    const auto grown = [&](std::uint64_t size, bool letters) {
+    // Record 1 grown by size bytes, the first letters of them "A" and the rest zero.
+    const auto grown = [&](std::uint64_t size, std::uint64_t letters) {
         const int fd = ::open(m_folder.PathOf(kBook).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         EXPECT_EQ(::write(fd, header.data(), header.size()), static_cast<ssize_t>(header.size()));
-        for (std::uint64_t at = header.size(); letters && at < header.size() + size; at += chunk.size())
-            EXPECT_EQ(::pwrite(fd, chunk.data(), chunk.size(), static_cast<off_t>(at)),
+        for (std::uint64_t at = 0; at < letters; at += chunk.size())
+            EXPECT_EQ(::pwrite(fd, chunk.data(), chunk.size(), static_cast<off_t>(header.size() + at)),
                       static_cast<ssize_t>(chunk.size()));
-        EXPECT_EQ(::ftruncate(fd, static_cast<off_t>(header.size() + size)), 0);  // the rest is zero
+        EXPECT_EQ(::ftruncate(fd, static_cast<off_t>(header.size() + letters)), 0);
+        EXPECT_EQ(::ftruncate(fd, static_cast<off_t>(header.size() + size)), 0);
         ::close(fd);
     };
+    const DWORD step = 64 << 10;  // what the reader reads at a time
     const struct {
         const char* name;
-        std::uint64_t size;  // past "T"
-        bool letters;        // "A" up to the end, or zero bytes
+        std::uint64_t size, letters;  // past "T"
         std::wstring text;
     } cases[] = {
-        {"2 GiB claimed, one letter held", kTwoGiB, false, L"T"},
-        {"one byte past the limit", CBookFile::kMaxRecordText, true, L"T" + limit.substr(1)},
-        {"3 MiB of letters", 3 << 20, true, L"T" + limit.substr(1)},
-        {"2 GiB of letters and no zero byte", kTwoGiB + 1, true, L"T" + limit.substr(1)},
-        {"just under the limit", CBookFile::kMaxRecordText - 2, true, L"T" + limit.substr(2)},
+        {"2 GiB claimed, one letter held", kTwoGiB, 0, L"T"},
+        {"one byte past the limit", CBookFile::kMaxRecordText, CBookFile::kMaxRecordText, L"T" + limit.substr(1)},
+        {"3 MiB of letters", 3 << 20, 3 << 20, L"T" + limit.substr(1)},
+        {"2 GiB of letters and no zero byte", kTwoGiB + 1, kTwoGiB + 1, L"T" + limit.substr(1)},
+        {"just under the limit", CBookFile::kMaxRecordText - 2, CBookFile::kMaxRecordText - 2, L"T" + limit.substr(2)},
+        {"the text fills the first step exactly", 2 << 20, step - 1, L"T" + limit.substr(0, step - 1)},
+        {"the text runs one byte into the second step", 2 << 20, step, L"T" + limit.substr(0, step)},
     };
     const long before = PeakMemory();
     for (const auto& c : cases) {
