@@ -4,6 +4,8 @@
 #   ./dev.sh run              the program, with the book beside it
 #   ./dev.sh test             the whole test suite
 #   ./dev.sh test --sanitize  the test suite under AddressSanitizer and UndefinedBehaviorSanitizer
+#   ./dev.sh fuzz [SECONDS]   each fuzz target for SECONDS (default 45) with libFuzzer, under
+#                             both sanitizers; built with clang in build-fuzz
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -11,9 +13,12 @@ PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev libbe
           libcanberra-dev libasound2-dev fonts-dejavu-core at systemd
           libpalm-perl)
 
+# The fuzzing engine comes with clang.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
 install_packages() {
     local missing=()
-    for package in "${PACKAGES[@]}"; do
+    for package in "${PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return
@@ -60,8 +65,31 @@ test)
         ctest --test-dir build --output-on-failure -j"$(nproc)"
     fi
     ;;
+fuzz)
+    seconds=${2:-45}
+    install_packages "${FUZZ_PACKAGES[@]}"
+    CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSOLMIRA_FUZZ=ON >/dev/null
+    cmake --build build-fuzz --target solmira_fuzzers -j"$(nproc)"
+    export ASAN_OPTIONS=detect_leaks=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    # What a run finds goes to build-fuzz/corpus; the committed seeds stay as they are.
+    for seeds in tests/fuzz/corpus/*/; do
+        target=$(basename "$seeds")
+        mkdir -p "build-fuzz/corpus/$target" build-fuzz/logs
+        log="build-fuzz/logs/$target.log"
+        if ! "build-fuzz/tests/fuzz/solmira_fuzz_$target" -max_total_time="$seconds" -timeout=10 \
+                -print_final_stats=1 "build-fuzz/corpus/$target" "$seeds" >"$log" 2>&1; then
+            tail -n 60 "$log" >&2
+            echo "fuzz target $target found a fault: $log" >&2
+            exit 1
+        fi
+        runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+        rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
+        echo "$target: $runs runs, $rate per second, no fault"
+    done
+    ;;
 *)
-    echo "usage: ./dev.sh run | test [--sanitize]" >&2
+    echo "usage: ./dev.sh run | test [--sanitize] | fuzz [SECONDS]" >&2
     exit 2
     ;;
 esac
