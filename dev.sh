@@ -10,15 +10,18 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
-          libcanberra-dev libasound2-dev fonts-dejavu-core at systemd
+          libcanberra-dev libasound2-dev libxcb1-dev fonts-dejavu-core at systemd
           libpalm-perl)
-
+# What the tests of the installed program and its package use besides: the package's
+# tools and checkers, and a virtual X server to see the real windows in.
+TEST_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream man-db xvfb xdotool x11-utils imagemagick
+               faketime)
 # The fuzzing engine comes with clang.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 install_packages() {
     local missing=()
-    for package in "${PACKAGES[@]}" "$@"; do
+    for package in "$@"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return
@@ -38,23 +41,41 @@ start_atd() {
     $sudo atd
 }
 
+# The test of a system install runs the program as a user who cannot write its folder.
+# Where the tests run as root, that is an account of their own: nobody may not use at.
+make_test_account() {
+    [ "$(id -u)" -eq 0 ] || return 0
+    getent passwd solmira-tester >/dev/null && return
+    useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin solmira-tester
+}
+
 build() {
     local dir=$1
     shift
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" -j"$(nproc)"
+    local options=() targets=()
+    while [ $# -gt 0 ]; do
+        if [ "$1" = --target ]; then
+            targets+=("$@")
+            break
+        fi
+        options+=("$1")
+        shift
+    done
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
+    cmake --build "$dir" -j"$(nproc)" "${targets[@]}"
 }
 
 command=${1:-}
 case "$command" in
 run)
-    install_packages
-    build build
+    install_packages "${PACKAGES[@]}"
+    build build --target solmira book chime
     exec build/bin/solmira
     ;;
 test)
-    install_packages
+    install_packages "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     start_atd
+    make_test_account
     if [ "${2:-}" = "--sanitize" ]; then
         build build-sanitize -DSOLMIRA_SANITIZE=ON
         export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
@@ -67,7 +88,7 @@ test)
     ;;
 fuzz)
     seconds=${2:-45}
-    install_packages "${FUZZ_PACKAGES[@]}"
+    install_packages "${PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
     CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSOLMIRA_FUZZ=ON >/dev/null
     cmake --build build-fuzz --target solmira_fuzzers -j"$(nproc)"
     export ASAN_OPTIONS=detect_leaks=1

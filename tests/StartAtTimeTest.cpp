@@ -1,41 +1,35 @@
-// The daily start and the chime with the real parts: systemd unit files checked by
-// systemd's own tools, at jobs in a real atd's queue, and the desktop's sound player.
+// The start-at-time service's own rules (the choice of scheduler, the instant of a local
+// time, replacing before removing) and the desktop's sound player.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <map>
 #include <string>
 
-#include "platform/core/Command.h"
 #include "platform/core/Paths.h"
+#include "platform/core/ReplacingStartService.h"
+#include "platform/core/Scheduler.h"
 #include "platform/core/SoundPlayers.h"
 #include "platform/core/StartAtTimeServices.h"
 #include "platform/testing/TestEnvironment.h"
+#include "tests/StartTestSupport.h"
+#include "tests/TestFiles.h"
 
 namespace
 {
 
-namespace fs = std::filesystem;
+// The rules of Europe/Berlin, spelt out so that they hold whatever the machine's zone files.
+constexpr char kBerlin[] = "CET-1CEST,M3.5.0,M10.5.0/3";
 
-SYSTEMTIME At(int year, int month, int day, int hour, int minute, int second = 0)
+std::string Utc(std::time_t instant)
 {
-    SYSTEMTIME t{};
-    t.wYear = static_cast<WORD>(year);
-    t.wMonth = static_cast<WORD>(month);
-    t.wDay = static_cast<WORD>(day);
-    t.wHour = static_cast<WORD>(hour);
-    t.wMinute = static_cast<WORD>(minute);
-    t.wSecond = static_cast<WORD>(second);
-    return t;
-}
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::tm utc{};
+    gmtime_r(&instant, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &utc);
+    return text;
 }
 
 TEST(StartServiceTest, TheChoiceFollowsWhatAnswersUnlessForced)
@@ -61,88 +55,162 @@ TEST(StartServiceTest, TheChoiceFollowsWhatAnswersUnlessForced)
     }
 }
 
-TEST(StartServiceTest, SystemdUnitsPassSystemdsOwnChecks)
+// Times the clock skips or repeats at the changes of daylight saving name one instant.
+TEST(StartServiceTest, ALocalTimeNamesOneInstant)
 {
-    ASSERT_TRUE(CommandExists("systemd-analyze")) << "systemd-analyze is needed to check the units";
-    ProgramFolder folder;
-    const std::string units = folder.PathOf("units");
-    // A program folder whose name needs quoting in a unit file.
-    fs::create_directories(folder.PathOf("my 100% $HOME"));
-    const std::string program = folder.PathOf("my 100% $HOME/solmira");
-    std::ofstream(program) << "#!/bin/sh\n";
-    fs::permissions(program, fs::perms::owner_all);
-    EnvironmentGuard display("DISPLAY", ":7");
-
-    SystemdTimerService service(units, false);
-    ASSERT_TRUE(service.Register(program, At(2099, 12, 10, 7, 30, 45)));
-    const std::string name = SystemdTimerService::UnitName(program);
-    const std::string timer = units + "/" + name + ".timer";
-    const std::string unit = units + "/" + name + ".service";
-    const CommandResult verify = RunCommand({"systemd-analyze", "verify", "--man=no", timer, unit});
-    EXPECT_EQ(verify.status, 0) << verify.output;
-    EXPECT_NE(ReadAll(unit).find("Environment=\"DISPLAY=:7\""), std::string::npos) << ReadAll(unit);
-    EXPECT_NE(ReadAll(timer).find("Persistent=true"), std::string::npos);
-    const CommandResult calendar = RunCommand({"systemd-analyze", "calendar", "2099-12-10 07:30:45"});
-    EXPECT_NE(calendar.output.find("Normalized form: 2099-12-10 07:30:45"), std::string::npos) << calendar.output;
-    EXPECT_NE(ReadAll(timer).find("OnCalendar=2099-12-10 07:30:45\n"), std::string::npos);
-
-    // A second registration replaces the first; a cancel removes both units, and a second
-    // cancel does no harm. Another path has units of its own.
-    ASSERT_TRUE(service.Register(program, At(2099, 12, 11, 6, 5)));
-    EXPECT_NE(ReadAll(timer).find("OnCalendar=2099-12-11 06:05:00\n"), std::string::npos);
-    EXPECT_EQ(std::distance(fs::directory_iterator(units), fs::directory_iterator()), 2);
-    EXPECT_NE(SystemdTimerService::UnitName(folder.PathOf("solmira")), name);
-    EXPECT_TRUE(service.Cancel(program));
-    EXPECT_FALSE(fs::exists(timer) || fs::exists(unit));
-    EXPECT_TRUE(service.Cancel(program));
+    struct Case {
+        const char* zone;
+        SYSTEMTIME local;
+        const char* utc;  // null: no such date-time
+    };
+    const Case cases[] = {
+        {kBerlin, At(2099, 12, 10, 7, 30, 45), "2099-12-10 06:30:45"},
+        {kBerlin, At(2099, 7, 1, 7, 30), "2099-07-01 05:30:00"},
+        {kBerlin, At(2099, 3, 29, 1, 59, 59), "2099-03-29 00:59:59"},  // the last second before the gap
+        {kBerlin, At(2099, 3, 29, 2, 0), "2099-03-29 01:00:00"},       // in the gap: shifted by the gap
+        {kBerlin, At(2099, 3, 29, 2, 30), "2099-03-29 01:30:00"},      // 03:30 CEST
+        {kBerlin, At(2027, 3, 28, 2, 30), "2027-03-28 01:30:00"},      //
+        {kBerlin, At(2099, 3, 29, 3, 0), "2099-03-29 01:00:00"},       // 03:00 CEST
+        {kBerlin, At(2099, 10, 25, 2, 30), "2099-10-25 00:30:00"},     // twice: the first, in CEST
+        {kBerlin, At(2099, 10, 25, 3, 0), "2099-10-25 02:00:00"},      //
+        {"LHST-10:30LHDT-11,M10.1.0,M4.1.0", At(2099, 10, 4, 2, 10), "2099-10-03 15:40:00"},  // half-hour gap
+        {"UTC0", At(2099, 12, 31, 23, 59, 59), "2099-12-31 23:59:59"},
+        {kBerlin, At(2099, 4, 31, 7, 30), nullptr},
+        {kBerlin, At(2099, 12, 10, 25, 0), nullptr},
+        {kBerlin, At(2099, 2, 29, 7, 0), nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.zone) + " " + std::to_string(c.local.wYear) + "-" + std::to_string(c.local.wMonth) +
+                     "-" + std::to_string(c.local.wDay) + " " + std::to_string(c.local.wHour) + ":" +
+                     std::to_string(c.local.wMinute));
+        TimeZoneGuard zone(c.zone);
+        const std::optional<std::time_t> instant = InstantOfLocalTime(c.local);
+        ASSERT_EQ(instant.has_value(), c.utc != nullptr);
+        if (instant) {
+            EXPECT_EQ(Utc(*instant), c.utc);
+        }
+    }
 }
 
-// A real atd's queue: the job that starts a program at its time, one per path.
-TEST(StartServiceTest, AtJobsInARealQueue)
+// A scheduler in memory whose answers a case can spoil. Every scheduler writes into one
+// log, so that a case sees the order of what was done.
+class FakeScheduler : public Scheduler
 {
-    ASSERT_TRUE(AtdAnswers()) << "atd is not running: ./dev.sh test starts it";
-    ProgramFolder folder;
-    const std::string program = folder.PathOf("solmira");
-    const std::string other = folder.PathOf("other/solmira");
-    EnvironmentGuard display("DISPLAY", ":7");
-    AtJobService service;
-    const auto queueLine = [](const std::string& job) {
-        std::istringstream queue(RunCommand({"atq"}).output);
-        std::string line;
-        while (std::getline(queue, line))
-            if (line.substr(0, line.find_first_of(" \t")) == job)
-                return line;
-        return std::string();
+public:
+    FakeScheduler(const char* name, std::vector<std::string>& log) : m_name(name), m_log(log) {}
+    const char* Name() const override { return m_name.c_str(); }
+    std::string Add(const std::string& program, std::time_t, const std::vector<std::string>&) override
+    {
+        if (refusals > 0) {
+            --refusals;
+            Log("refused");
+            return std::string();
+        }
+        const std::string id = m_name + std::to_string(++m_made);
+        starts[program].push_back(id);
+        Log("add " + id);
+        return id;
+    }
+    std::optional<std::vector<std::string>> Pending(const std::string& program) override
+    {
+        return blind ? std::nullopt : std::optional<std::vector<std::string>>(starts[program]);
+    }
+    bool Remove(const std::string& program, const std::string& id) override
+    {
+        Log("remove " + id);
+        if (stuck > 0) {
+            --stuck;
+            return false;
+        }
+        auto& list = starts[program];
+        list.erase(std::remove(list.begin(), list.end(), id), list.end());
+        return true;
+    }
+
+    int refusals = 0;  // how many additions it refuses
+    int stuck = 0;     // how many removals do nothing
+    bool blind = false;
+    std::map<std::string, std::vector<std::string>> starts;
+
+private:
+    void Log(const std::string& what) { m_log.push_back(what); }
+    std::string m_name;
+    std::vector<std::string>& m_log;
+    int m_made = 0;
+};
+
+TEST(StartServiceTest, ANewStartComesFirstAndTheOthersGo)
+{
+    struct Case {
+        const char* name;
+        bool cancel;
+        int refusals, stuck;
+        bool otherBlind;
+        bool done;
+        std::vector<std::string> log;
+        std::vector<std::string> target, other;  // pending afterwards
+        int messages;
     };
-
-    ASSERT_TRUE(service.Register(program, At(2099, 12, 10, 7, 30)));
-    ASSERT_TRUE(service.Register(other, At(2099, 12, 10, 8, 0)));
-    std::vector<std::string> jobs = AtJobService::JobsFor(program);
-    ASSERT_EQ(jobs.size(), 1u);
-    EXPECT_NE(queueLine(jobs[0]).find("Dec 10 07:30:00 2099"), std::string::npos) << queueLine(jobs[0]);
-    const std::string script = RunCommand({"at", "-c", jobs[0]}).output;
-    EXPECT_NE(script.find("DISPLAY=':7'; export DISPLAY"), std::string::npos);
-    EXPECT_NE(script.find("exec '" + program + "'"), std::string::npos);
-
-    ASSERT_TRUE(service.Register(program, At(2099, 12, 11, 6, 5)));
-    jobs = AtJobService::JobsFor(program);
-    ASSERT_EQ(jobs.size(), 1u) << "a registration replaces the earlier one";
-    EXPECT_NE(queueLine(jobs[0]).find("Dec 11 06:05:00 2099"), std::string::npos) << queueLine(jobs[0]);
-
-    EXPECT_TRUE(service.Cancel(program));
-    EXPECT_TRUE(AtJobService::JobsFor(program).empty());
-    EXPECT_TRUE(service.Cancel(program)) << "a cancel with nothing pending does no harm";
-    EXPECT_EQ(AtJobService::JobsFor(other).size(), 1u) << "another program's start stays";
-
-    // Through the platform's call: a date-time that does not exist is refused.
-    SetStartAtTimeService(&service);
-    const std::wstring device = DevicePathFromHostPath(program);
-    for (const SYSTEMTIME& bad : {At(2099, 4, 31, 7, 30), At(2099, 12, 10, 25, 0), At(2099, 2, 29, 7, 0)})
-        EXPECT_FALSE(CeRunAppAtTime(device.c_str(), &bad));
-    EXPECT_TRUE(AtJobService::JobsFor(program).empty());
-    EXPECT_TRUE(CeRunAppAtTime(device.c_str(), nullptr));
-    SetStartAtTimeService(nullptr);
-    EXPECT_TRUE(service.Cancel(other));
+    const Case cases[] = {
+        {"replaced", false, 0, 0, false, true, {"add t1", "remove t0", "remove o0"}, {"t1"}, {}, 0},
+        {"refused: the last start stays", false, 2, 0, false, false, {"refused", "refused"}, {"t0"}, {"o0"}, 1},
+        {"refused once", false, 1, 0, false, true, {"refused", "add t1", "remove t0", "remove o0"}, {"t1"}, {}, 0},
+        {"a removal that does not hold is made again",
+         false,
+         0,
+         1,
+         false,
+         true,
+         {"add t1", "remove t0", "remove o0", "add t2", "remove t0", "remove t1"},
+         {"t2"},
+         {},
+         0},
+        {"a scheduler that cannot tell",
+         false,
+         0,
+         0,
+         true,
+         false,
+         {"add t1", "remove t0", "add t2", "remove t1"},
+         {"t2"},
+         {"o0"},
+         1},
+        {"cancelled in both", true, 0, 0, false, true, {"remove t0", "remove o0"}, {}, {}, 0},
+        {"a cancel that does not hold",
+         true,
+         0,
+         5,
+         false,
+         false,
+         {"remove t0", "remove o0", "remove t0"},
+         {"t0"},
+         {},
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> log;
+        FakeScheduler target("t", log), other("o", log);
+        target.starts["/p/solmira"] = {"t0"};
+        other.starts["/p/solmira"] = {"o0"};
+        target.refusals = c.refusals;
+        target.stuck = c.stuck;
+        other.blind = c.otherBlind;
+        ReplacingStartService service(&target, {&other, &target});
+        testing::internal::CaptureStderr();
+        const bool done =
+            c.cancel ? service.Cancel("/p/solmira") : service.Register("/p/solmira", At(2099, 1, 2, 3, 4));
+        const std::string messages = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(done, c.done);
+        EXPECT_EQ(log, c.log);
+        EXPECT_EQ(target.starts["/p/solmira"], c.target);
+        EXPECT_EQ(other.starts["/p/solmira"], c.other);
+        EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), c.messages) << messages;
+    }
+    std::vector<std::string> log;
+    FakeScheduler target("t", log);
+    EXPECT_FALSE(ReplacingStartService(&target, {}).Register("/p/solmira", At(2099, 4, 31, 7, 30)));
+    EXPECT_TRUE(log.empty()) << "31 April names no moment";
 }
 
 // The chime: the call returns at once whether or not the file exists, and whether or not

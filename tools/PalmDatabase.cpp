@@ -2,6 +2,7 @@
 #include "tools/PalmDatabase.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace
 {
@@ -50,14 +51,35 @@ PalmLayout ReadPalmLayout(const std::string& bytes)
     PalmLayout layout;
     layout.fileLength = bytes.size();
     const std::uint32_t count = GetBigEndian(bytes, 76, 2);
+    layout.headerLength = kHeaderSize + kEntrySize * count;
     layout.records.reserve(count);
+    // The reader never reads past the end of the file; a file longer than an offset can
+    // reach is taken to the largest offset.
+    const std::uint32_t length = static_cast<std::uint32_t>(std::min<std::uint64_t>(bytes.size(), UINT32_MAX));
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint32_t offset = GetBigEndian(bytes, kHeaderSize + kEntrySize * i, 4);
-        const std::int64_t end =
-            i + 1 < count ? GetBigEndian(bytes, kHeaderSize + kEntrySize * (i + 1), 4) : std::int64_t(bytes.size());
-        layout.records.push_back({offset, end - std::int64_t{offset}});
+        const std::uint32_t end = i + 1 < count ? GetBigEndian(bytes, kHeaderSize + kEntrySize * (i + 1), 4) : length;
+        const std::uint32_t within = std::min(end, length);
+        layout.records.push_back({offset, end, offset != 0 && within > offset ? within - offset : 0});
     }
     return layout;
+}
+
+std::string RecordFault(const PalmLayout& layout, std::size_t index)
+{
+    const RecordEntry& record = layout.records.at(index);
+    const std::string name = "record " + std::to_string(index);
+    if (kHeaderSize + kEntrySize * index + 4 > layout.fileLength)
+        return name + "'s entry lies past the end of the file (" + std::to_string(layout.fileLength) + " bytes)";
+    if (record.offset == 0)
+        return name + " has no data (offset 0)";
+    if (record.offset > layout.fileLength)
+        return name + " starts past the end of the file (offset " + std::to_string(record.offset) + ")";
+    if (record.offset < layout.headerLength)
+        return name + " starts inside the header (offset " + std::to_string(record.offset) + ")";
+    if (record.end < record.offset)
+        return name + " ends before it starts (the next record's offset is smaller)";
+    return std::string();
 }
 
 std::vector<std::string> CheckBook(const std::string& bytes)
@@ -65,27 +87,22 @@ std::vector<std::string> CheckBook(const std::string& bytes)
     std::vector<std::string> problems;
     const PalmLayout layout = ReadPalmLayout(bytes);
     const std::size_t count = layout.records.size();
-    if (bytes.size() < kHeaderSize + kEntrySize * count)
+    const bool headerCut = bytes.size() < layout.headerLength;
+    if (headerCut)
         problems.push_back("the file ends inside its header (" + std::to_string(bytes.size()) + " bytes)");
     if (count < kLastVerse + 1)
         problems.push_back("it has " + std::to_string(count) + " records; a book needs at least " +
                            std::to_string(kLastVerse + 1));
-    const std::uint64_t dataStart = kHeaderSize + kEntrySize * count;
     for (std::size_t i = 0; i < count; ++i) {
         const RecordEntry& record = layout.records[i];
-        const std::string name = "record " + std::to_string(i);
-        std::string problem;
-        if (record.offset == 0)
-            problem = name + " has no data (offset 0)";
-        else if (record.offset < dataStart)
-            problem = name + " starts inside the header (offset " + std::to_string(record.offset) + ")";
-        else if (record.offset > layout.fileLength)
-            problem = name + " starts past the end of the file (offset " + std::to_string(record.offset) + ")";
-        else if (record.size < 0)
-            problem = name + " ends before it starts (the next record's offset is smaller)";
-        else if (i >= kFirstVerse && i <= kLastVerse &&
-                 (record.size == 0 || record.offset == layout.fileLength || bytes[record.offset] == '\0'))
-            problem = name + " is an empty reading";
+        std::string problem = RecordFault(layout, i);
+        // A cut header is told once above; its records that lie past the cut are not
+        // told again one by one.
+        if (headerCut && problem.find("'s entry lies past") != std::string::npos)
+            problem.clear();
+        else if (problem.empty() && i >= kFirstVerse && i <= kLastVerse &&
+                 (record.size == 0 || bytes[record.offset] == '\0'))
+            problem = "record " + std::to_string(i) + " is an empty reading";
         if (!problem.empty())
             problems.push_back(problem);
     }

@@ -26,6 +26,11 @@ SYSTEMTIME LocalTimeFromTime(std::time_t time, WORD milliseconds)
     return st;
 }
 
+std::time_t CurrentTime()
+{
+    return g_fixedTime != 0 ? g_fixedTime : std::time(nullptr);
+}
+
 void GetLocalTime(SYSTEMTIME* localTime)
 {
     if (localTime == nullptr)

@@ -7,6 +7,8 @@
 #include "platform/core/Types.h"
 
 void GetLocalTime(SYSTEMTIME* localTime);
+// The same clock's moment, in whole seconds.
+std::time_t CurrentTime();
 
 // The broken-down local time of a moment.
 SYSTEMTIME LocalTimeFromTime(std::time_t time, WORD milliseconds);

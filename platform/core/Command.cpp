@@ -29,7 +29,8 @@ void CloseBoth(int (&pipe)[2])
 
 }  // namespace
 
-CommandResult RunCommand(const std::vector<std::string>& args, const std::string& input, int timeoutMilliseconds)
+CommandResult RunCommand(const std::vector<std::string>& args, const std::string& input, int timeoutMilliseconds,
+                         const std::string& workingFolder)
 {
     CommandResult result;
     if (args.empty())
@@ -56,6 +57,8 @@ CommandResult RunCommand(const std::vector<std::string>& args, const std::string
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
+    if (!workingFolder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
     std::vector<char*> argv;
     for (const std::string& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));

@@ -11,9 +11,10 @@ struct CommandResult {
 
 // Runs args[0] (looked up on PATH) with args, feeding it input on its standard input and
 // keeping what it writes to its standard output and standard error. One that runs longer
-// than timeoutMilliseconds is stopped.
+// than timeoutMilliseconds is stopped. With workingFolder empty it runs in this program's
+// working folder.
 CommandResult RunCommand(const std::vector<std::string>& args, const std::string& input = std::string(),
-                         int timeoutMilliseconds = 10000);
+                         int timeoutMilliseconds = 10000, const std::string& workingFolder = std::string());
 
 // Whether a program of that name is on PATH.
 bool CommandExists(const std::string& name);

@@ -3,16 +3,33 @@
 // removes it. It outlives the program.
 #pragma once
 
+#include <ctime>
 #include <string>
 
 #include "platform/core/Types.h"
 
 // Registers appName (a path in the device's form) to be started at time, a local
-// date-time; with time null, cancels its pending start. A date-time that does not exist
-// is refused. Returns whether the service did what was asked.
+// date-time; with time null, cancels its pending start. A date-time that cannot exist is
+// refused at once. The platform's own service carries the request out on a thread of its
+// own, in order, after the call returns, so that no window waits for a scheduler; the
+// result then says only that the request was taken. A service put in place with
+// SetStartAtTimeService is called before this returns, and its result is returned.
 BOOL CeRunAppAtTime(LPCTSTR appName, const SYSTEMTIME* time);
 
-// What carries out the requests: a systemd user timer, an at job, or, in tests, a record.
+// Waits until the requests handed to the platform's own service have been carried out, for
+// at most timeoutMilliseconds. Returns whether they have. The program's end waits in the
+// same way, for a few seconds at most.
+bool FinishStartRequests(int timeoutMilliseconds);
+
+// Called by a start that can open no window (no display answers, as at boot before anyone
+// logs in), so that the daily cycle goes on. A start that the platform made for the daily
+// start registers a retry 15 minutes on, for some hours after its daily time, and after
+// the last retry the next day's start at that time; still one start pending, never two.
+// A start the user made changes nothing. Returns when the registration is done, or after
+// a few seconds at most.
+void KeepDailyStartWithoutWindow();
+
+// What carries out the requests: the system's schedulers or, in tests, a record.
 class StartAtTimeService
 {
 public:
@@ -20,6 +37,8 @@ public:
     // programPath is the host path of the program to start.
     virtual bool Register(const std::string& programPath, const SYSTEMTIME& localTime) = 0;
     virtual bool Cancel(const std::string& programPath) = 0;
+    // A retry of the daily start dailyStart at instant, in the place of the pending start.
+    virtual bool RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) = 0;
 };
 
 // Puts a service in place of the one the platform chose; null restores the platform's

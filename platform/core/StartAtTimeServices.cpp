@@ -1,101 +1,117 @@
-// The schedulers behind the start-at-time service: a systemd user timer, an at job, or none.
+// Inside the start-at-time service: local date-times made instants, and the platform's
+// service over the schedulers that the machine offers.
 #include "platform/core/StartAtTimeServices.h"
 
 #include <signal.h>
-#include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <memory>
-#include <sstream>
 
+#include "platform/core/AtJobService.h"
+#include "platform/core/Clock.h"
 #include "platform/core/Command.h"
+#include "platform/core/ReplacingStartService.h"
+#include "platform/core/SystemdTimerService.h"
 
 namespace
 {
-
-namespace fs = std::filesystem;
-
-// The line of an at job that names the program it starts.
-const std::string kAtMarker = "# solmira start of: ";
 
 bool HasLineBreak(const std::string& s)
 {
     return s.find_first_of("\r\n") != std::string::npos;
 }
 
-std::string TwoDigits(int n)
+long OffsetFromUtcAt(std::time_t instant)
 {
-    return (n < 10 ? "0" : "") + std::to_string(n);
+    std::tm local{};
+    localtime_r(&instant, &local);
+    return local.tm_gmtoff;
 }
 
-// A value in a unit file, quoted, with specifiers (%) taken literally. (A command's own
-// path is not searched for variables, so a "$" in it stays as it is.)
-std::string UnitQuoted(const std::string& value)
+// Asked once in a run of the program: each question starts a program.
+bool ManagerAnswersOnce()
 {
-    std::string out = "\"";
-    for (char c : value) {
-        if (c == '"' || c == '\\')
-            out += '\\';
-        if (c == '%')
-            out += '%';
-        out += c;
-    }
-    return out + "\"";
+    static const bool answers = SystemdUserManagerAnswers();
+    return answers;
 }
 
-std::string ShellQuoted(const std::string& value)
-{
-    std::string out = "'";
-    for (char c : value)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-// Writes a file whole, through a new file renamed into place.
-bool WriteFileWhole(const std::string& path, const std::string& text)
-{
-    const std::string newPath = path + ".new";
-    {
-        std::ofstream out(newPath, std::ios::binary | std::ios::trunc);
-        if (!out.write(text.data(), static_cast<std::streamsize>(text.size())) || !out.flush())
-            return false;
-    }
-    std::error_code error;
-    fs::rename(newPath, path, error);
-    if (error)
-        fs::remove(newPath, error);
-    return !error;
-}
-
-// Where neither scheduler answers: says so once, at the first registration, and registers
-// nothing.
-class NoService : public StartAtTimeService
+class PlatformStartService : public StartAtTimeService
 {
 public:
-    bool Register(const std::string&, const SYSTEMTIME&) override { return Warn(); }
-    // Nothing can be pending where nothing registers, so a cancel has nothing to say.
-    bool Cancel(const std::string&) override { return true; }
+    PlatformStartService(StartService choice, bool touchOthers, bool managerAnswers)
+        : m_systemd(SystemdTimerService::UserUnitFolder(), managerAnswers || choice == StartService::Systemd),
+          m_service(Target(choice), touchOthers ? Others() : std::vector<Scheduler*>())
+    {
+    }
+
+    bool Register(const std::string& programPath, const SYSTEMTIME& localTime) override
+    {
+        return m_service.Register(programPath, localTime);
+    }
+    bool Cancel(const std::string& programPath) override { return m_service.Cancel(programPath); }
+    bool RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) override
+    {
+        return m_service.RegisterRetry(programPath, instant, dailyStart);
+    }
 
 private:
-    bool Warn()
+    Scheduler* Target(StartService choice)
     {
-        if (!m_warned)
-            std::fputs(
-                "solmira: no scheduler answers (neither a systemd user manager nor atd), "
-                "so the daily start is not registered\n",
-                stderr);
-        m_warned = true;
-        return false;
+        switch (choice) {
+            case StartService::Systemd:
+                return &m_systemd;
+            case StartService::At:
+                return &m_at;
+            case StartService::None:
+                break;
+        }
+        return nullptr;
     }
-    bool m_warned = false;
+
+    // A start left with the other scheduler (made before a systemd session appeared, or
+    // while one ran) must not give a second start a day. Unit files are looked at even
+    // where no manager answers, since a manager that starts later would arm them.
+    std::vector<Scheduler*> Others()
+    {
+        std::vector<Scheduler*> others{&m_systemd};
+        if (CommandExists("atq"))
+            others.push_back(&m_at);
+        return others;
+    }
+
+    SystemdTimerService m_systemd;
+    AtJobService m_at;
+    ReplacingStartService m_service;
 };
 
 }  // namespace
+
+std::optional<std::time_t> InstantOfLocalTime(const SYSTEMTIME& t)
+{
+    if (!IsValidLocalTime(t))
+        return std::nullopt;
+    std::tm fields{};
+    fields.tm_year = t.wYear - 1900;
+    fields.tm_mon = t.wMonth - 1;
+    fields.tm_mday = t.wDay;
+    fields.tm_hour = t.wHour;
+    fields.tm_min = t.wMinute;
+    fields.tm_sec = t.wSecond;
+    // The fields read as UTC, less an offset that the zone has near then, give each
+    // instant whose local time they are.
+    const std::time_t asUtc = timegm(&fields);
+    const long before = OffsetFromUtcAt(asUtc - 86400);
+    const long after = OffsetFromUtcAt(asUtc + 86400);
+    std::optional<std::time_t> first;
+    for (const long offset : {before, after}) {
+        const std::time_t instant = asUtc - offset;
+        if (OffsetFromUtcAt(instant) == offset && (!first || instant < *first))
+            first = instant;
+    }
+    // None: a skipped time, read with the offset from before the change.
+    return first ? *first : asUtc - before;
+}
 
 std::vector<std::string> DisplayEnvironment()
 {
@@ -106,147 +122,20 @@ std::vector<std::string> DisplayEnvironment()
     return variables;
 }
 
-// --- systemd ------------------------------------------------------------------------------
-
-SystemdTimerService::SystemdTimerService(std::string unitFolder, bool useManager)
-    : m_folder(std::move(unitFolder)), m_useManager(useManager)
+bool IsDisplayVariable(const std::string& variable)
 {
+    for (const char* name : {"DISPLAY=", "WAYLAND_DISPLAY=", "XAUTHORITY="})
+        if (variable.rfind(name, 0) == 0)
+            return true;
+    return false;
 }
 
-std::string SystemdTimerService::UserUnitFolder()
+std::vector<std::string> StartEnvironment(std::time_t dailyStart)
 {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    const std::string base = config != nullptr && *config == '/' ? config : std::string(home ? home : "") + "/.config";
-    return base + "/systemd/user";
+    std::vector<std::string> variables = DisplayEnvironment();
+    variables.push_back(std::string(kDailyStartVariable) + "=" + std::to_string(dailyStart));
+    return variables;
 }
-
-std::string SystemdTimerService::UnitName(const std::string& programPath)
-{
-    // FNV-1a of the whole path tells programs of the same name apart.
-    std::uint64_t hash = 14695981039346656037ull;
-    for (unsigned char c : programPath)
-        hash = (hash ^ c) * 1099511628211ull;
-    std::string name = fs::path(programPath).filename().string().substr(0, 64);
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '.' && c != '-')
-            c = '_';
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
-    return "solmira-start-" + name + "-" + hex;
-}
-
-std::string SystemdTimerService::OnCalendar(const SYSTEMTIME& t)
-{
-    return std::to_string(t.wYear) + "-" + TwoDigits(t.wMonth) + "-" + TwoDigits(t.wDay) + " " + TwoDigits(t.wHour) +
-           ":" + TwoDigits(t.wMinute) + ":" + TwoDigits(t.wSecond);
-}
-
-std::string SystemdTimerService::ServiceUnit(const std::string& programPath,
-                                             const std::vector<std::string>& environment)
-{
-    std::string text = "[Unit]\nDescription=Solmira, started at its daily time\n\n[Service]\nType=exec\nExecStart=" +
-                       UnitQuoted(programPath) + "\n";
-    for (const std::string& variable : environment)
-        text += "Environment=" + UnitQuoted(variable) + "\n";
-    return text;
-}
-
-std::string SystemdTimerService::TimerUnit(const std::string& programPath, const SYSTEMTIME& localTime)
-{
-    return "[Unit]\nDescription=The next daily start of Solmira\n\n[Timer]\nOnCalendar=" + OnCalendar(localTime) +
-           "\nPersistent=true\nUnit=" + UnitName(programPath) + ".service\n\n[Install]\nWantedBy=timers.target\n";
-}
-
-bool SystemdTimerService::Systemctl(const std::vector<std::string>& args) const
-{
-    if (!m_useManager)
-        return true;
-    std::vector<std::string> command{"systemctl", "--user", "--quiet"};
-    command.insert(command.end(), args.begin(), args.end());
-    return RunCommand(command).status == 0;
-}
-
-bool SystemdTimerService::Register(const std::string& programPath, const SYSTEMTIME& localTime)
-{
-    if (HasLineBreak(programPath))
-        return false;
-    const std::string name = UnitName(programPath);
-    std::error_code error;
-    fs::create_directories(m_folder, error);
-    // A registration replaces the units for the same path, and the timer is enabled so
-    // that it is armed again after a reboot.
-    return WriteFileWhole(m_folder + "/" + name + ".service", ServiceUnit(programPath, DisplayEnvironment())) &&
-           WriteFileWhole(m_folder + "/" + name + ".timer", TimerUnit(programPath, localTime)) &&
-           Systemctl({"daemon-reload"}) && Systemctl({"enable", name + ".timer"}) &&
-           Systemctl({"restart", name + ".timer"});
-}
-
-bool SystemdTimerService::Cancel(const std::string& programPath)
-{
-    const std::string name = UnitName(programPath);
-    const std::string timer = m_folder + "/" + name + ".timer";
-    std::error_code error;
-    if (!fs::exists(timer, error))
-        return true;  // nothing pending
-    Systemctl({"disable", "--now", name + ".timer"});
-    const bool removed = fs::remove(timer, error) && fs::remove(m_folder + "/" + name + ".service", error);
-    return Systemctl({"daemon-reload"}) && removed;
-}
-
-// --- at -----------------------------------------------------------------------------------
-
-std::string AtJobService::JobScript(const std::string& programPath, const std::vector<std::string>& environment)
-{
-    std::string script = kAtMarker + programPath + "\n";
-    for (const std::string& variable : environment) {
-        const std::string::size_type equals = variable.find('=');
-        const std::string name = variable.substr(0, equals);
-        script += name + "=" + ShellQuoted(variable.substr(equals + 1)) + "; export " + name + "\n";
-    }
-    // Its output would otherwise go to the user's mail.
-    return script + "exec " + ShellQuoted(programPath) + " >/dev/null 2>&1\n";
-}
-
-std::vector<std::string> AtJobService::JobsFor(const std::string& programPath)
-{
-    std::vector<std::string> jobs;
-    std::istringstream queue(RunCommand({"atq"}).output);
-    std::string line;
-    while (std::getline(queue, line)) {
-        const std::string job = line.substr(0, line.find_first_of(" \t"));
-        if (job.empty())
-            continue;
-        std::istringstream script(RunCommand({"at", "-c", job}).output);
-        std::string scriptLine;
-        while (std::getline(script, scriptLine)) {
-            if (scriptLine == kAtMarker + programPath) {
-                jobs.push_back(job);
-                break;
-            }
-        }
-    }
-    return jobs;
-}
-
-bool AtJobService::Register(const std::string& programPath, const SYSTEMTIME& t)
-{
-    if (HasLineBreak(programPath) || !Cancel(programPath))
-        return false;
-    const std::string when = std::to_string(t.wYear) + TwoDigits(t.wMonth) + TwoDigits(t.wDay) + TwoDigits(t.wHour) +
-                             TwoDigits(t.wMinute) + "." + TwoDigits(t.wSecond);
-    return RunCommand({"at", "-t", when}, JobScript(programPath, DisplayEnvironment())).status == 0;
-}
-
-bool AtJobService::Cancel(const std::string& programPath)
-{
-    bool removed = true;
-    for (const std::string& job : JobsFor(programPath))
-        removed = RunCommand({"atrm", job}).status == 0 && removed;
-    return removed;
-}
-
-// --- the choice ---------------------------------------------------------------------------
 
 bool SystemdUserManagerAnswers()
 {
@@ -278,21 +167,11 @@ StartService ChooseStartService(const char* forced, bool systemdAnswers, bool at
     return systemdAnswers ? StartService::Systemd : atdAnswers ? StartService::At : StartService::None;
 }
 
-StartAtTimeService& PlatformStartAtTimeService()
+std::unique_ptr<StartAtTimeService> MakePlatformStartAtTimeService()
 {
-    static const std::unique_ptr<StartAtTimeService> service = []() -> std::unique_ptr<StartAtTimeService> {
-        const char* forced = std::getenv("SOLMIRA_START_SERVICE");
-        // Ask the machine only when the choice is not forced.
-        const bool ask = ChooseStartService(forced, false, true) != ChooseStartService(forced, true, false);
-        switch (ChooseStartService(forced, ask && SystemdUserManagerAnswers(), ask && AtdAnswers())) {
-            case StartService::Systemd:
-                return std::make_unique<SystemdTimerService>(SystemdTimerService::UserUnitFolder());
-            case StartService::At:
-                return std::make_unique<AtJobService>();
-            case StartService::None:
-                break;
-        }
-        return std::make_unique<NoService>();
-    }();
-    return *service;
+    const char* forced = std::getenv("SOLMIRA_START_SERVICE");
+    const bool managerAnswers = ManagerAnswersOnce();
+    const StartService choice = ChooseStartService(forced, managerAnswers, AtdAnswers());
+    const bool touchOthers = forced == nullptr || std::string(forced) != "none";
+    return std::make_unique<PlatformStartService>(choice, touchOthers, managerAnswers);
 }

@@ -1,66 +1,42 @@
-// Inside the start-at-time service: the schedulers of Linux that carry out a start, and
-// the choice between them.
+// Inside the start-at-time service: the instant a local date-time names, the desktop's
+// variables that a later start needs, and the choice of the machine's schedulers.
 #pragma once
 
+#include <ctime>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/core/StartAtTime.h"
 
-// A systemd user timer and service unit per program path, kept as unit files in the
-// user's systemd folder so that they outlive a reboot; a start that fell while the
-// computer was off happens when it is next on.
-class SystemdTimerService : public StartAtTimeService
-{
-public:
-    // unitFolder: where the unit files go. With useManager false the files are written
-    // and removed but the user's service manager is not told (for checking the files).
-    explicit SystemdTimerService(std::string unitFolder, bool useManager = true);
-
-    bool Register(const std::string& programPath, const SYSTEMTIME& localTime) override;
-    bool Cancel(const std::string& programPath) override;
-
-    // The units' name for a program path, without the suffix: "solmira-start-" and the
-    // program's file name, with a hash of the whole path.
-    static std::string UnitName(const std::string& programPath);
-    static std::string OnCalendar(const SYSTEMTIME& localTime);
-    // The unit files' text. environment holds the desktop session's variables, each
-    // "NAME=value", for the program's window to reach the display.
-    static std::string ServiceUnit(const std::string& programPath, const std::vector<std::string>& environment);
-    static std::string TimerUnit(const std::string& programPath, const SYSTEMTIME& localTime);
-    // The user's systemd unit folder: $XDG_CONFIG_HOME/systemd/user or ~/.config/systemd/user.
-    static std::string UserUnitFolder();
-
-private:
-    bool Systemctl(const std::vector<std::string>& args) const;
-    std::string m_folder;
-    bool m_useManager;
-};
-
-// One at job per program path, recognised by a line of its script that names the path.
-class AtJobService : public StartAtTimeService
-{
-public:
-    bool Register(const std::string& programPath, const SYSTEMTIME& localTime) override;
-    bool Cancel(const std::string& programPath) override;
-
-    // The job's script: it sets the display variables (at does not pass DISPLAY on) and
-    // starts the program.
-    static std::string JobScript(const std::string& programPath, const std::vector<std::string>& environment);
-    // The pending jobs that start this program.
-    static std::vector<std::string> JobsFor(const std::string& programPath);
-};
+// The instant of a local date-time in the C library's time zone. A time that the clock
+// skips at a change to daylight saving is read with the offset from before the change, so
+// it comes out shifted by the gap (02:30 becomes 03:30 where the clock goes from 02:00 to
+// 03:00); a time that the clock repeats is taken the first time. Nothing for a date-time
+// that cannot exist at all (31 April, hour 25).
+std::optional<std::time_t> InstantOfLocalTime(const SYSTEMTIME& localTime);
 
 // The desktop session's variables that a program started later needs, as "NAME=value".
 std::vector<std::string> DisplayEnvironment();
+// Whether a "NAME=value" is one of those.
+bool IsDisplayVariable(const std::string& variable);
+// What a start of the program is given: the display of now, and the daily start it makes,
+// as an instant, in SOLMIRA_DAILY_START (kDailyStartVariable).
+std::vector<std::string> StartEnvironment(std::time_t dailyStart);
+constexpr const char* kDailyStartVariable = "SOLMIRA_DAILY_START";
+// Where a unit keeps the display of the registration: SOLMIRA_SAVED_DISPLAY, and so on.
+constexpr const char* kSavedPrefix = "SOLMIRA_SAVED_";
 
 enum class StartService { Systemd, At, None };
-// The service to use: the one SOLMIRA_START_SERVICE names ("systemd", "at" or "none"),
-// otherwise systemd where the user's service manager answers, otherwise at where atd
-// answers, otherwise none.
+// The scheduler that takes new starts: the one SOLMIRA_START_SERVICE names ("systemd",
+// "at" or "none"), otherwise systemd where the user's service manager answers, otherwise
+// at where atd answers, otherwise none.
 StartService ChooseStartService(const char* forced, bool systemdAnswers, bool atdAnswers);
 bool SystemdUserManagerAnswers();
 bool AtdAnswers();
 
-// The service the platform chose for this machine, chosen once.
-StartAtTimeService& PlatformStartAtTimeService();
+// The platform's own service, made for one request: new starts go to the chosen
+// scheduler, and every scheduler of the machine loses the program's other starts (none
+// does when SOLMIRA_START_SERVICE is "none"). The machine is asked once in a run.
+std::unique_ptr<StartAtTimeService> MakePlatformStartAtTimeService();

@@ -2,6 +2,7 @@
 // the application's own start-up runs.
 #include "platform/framework/CWinApp.h"
 
+#include "platform/core/StartAtTime.h"
 #include "platform/framework/CWnd.h"
 #include "platform/window/MessageLoop.h"
 
@@ -59,8 +60,13 @@ void AfxEnableControlContainer() {}
 int AfxWinMain(int argc, char** argv, HINSTANCE module)
 {
     CWinApp* app = AfxGetApp();
-    if (app == nullptr || !StartWindowSystem(argc, argv))
+    if (app == nullptr)
         return 1;
+    if (!StartWindowSystem(argc, argv)) {
+        // The program cannot run, but its daily start must not end with this start.
+        KeepDailyStartWithoutWindow();
+        return 1;
+    }
     AfxSetResourceHandle(module);
     const int status = app->InitInstance() ? app->Run() : app->ExitInstance();
     StopWindowSystem();

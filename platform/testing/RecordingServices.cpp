@@ -1,6 +1,8 @@
 // The recording start-at-time service and sound player, in place of the platform's while they live.
 #include "platform/testing/RecordingServices.h"
 
+#include "platform/core/Clock.h"
+
 RecordingStartAtTime::RecordingStartAtTime() : m_previous(SetStartAtTimeService(this)) {}
 
 RecordingStartAtTime::~RecordingStartAtTime()
@@ -13,6 +15,12 @@ bool RecordingStartAtTime::Register(const std::string& programPath, const SYSTEM
     calls.push_back({false, programPath, localTime});
     pending[programPath] = localTime;
     return true;
+}
+
+bool RecordingStartAtTime::RegisterRetry(const std::string& programPath, std::time_t instant,
+                                         std::time_t /*dailyStart*/)
+{
+    return Register(programPath, LocalTimeFromTime(instant, 0));
 }
 
 bool RecordingStartAtTime::Cancel(const std::string& programPath)

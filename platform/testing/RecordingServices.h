@@ -24,6 +24,8 @@ public:
     RecordingStartAtTime& operator=(const RecordingStartAtTime&) = delete;
 
     bool Register(const std::string& programPath, const SYSTEMTIME& localTime) override;
+    // Kept as a registration at the retry's local time.
+    bool RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) override;
     bool Cancel(const std::string& programPath) override;
 
     std::vector<Call> calls;

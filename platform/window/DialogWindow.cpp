@@ -32,10 +32,15 @@ std::vector<DialogWindow*>& Living()
 
 // The widget of a dialog window. Keys and the window manager's close button reach the
 // program as commands through its dialog procedure, never as Qt shortcuts around it.
+// An application window (WS_EX_APPWINDOW) is a normal top-level window, which taskbars and
+// window switchers list; every other one is a dialog, kept above its owner.
 class DialogWidget : public QWidget
 {
 public:
-    DialogWidget(DialogWindow* window, QWidget* owner) : QWidget(owner, Qt::Dialog), m_window(window) {}
+    DialogWidget(DialogWindow* window, QWidget* owner)
+        : QWidget(owner, (window->exStyle & WS_EX_APPWINDOW) ? Qt::Window : Qt::Dialog), m_window(window)
+    {
+    }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override

@@ -1,0 +1,37 @@
+// The start-at-time service over the system's schedulers: a registration puts the new
+// start in place first and then removes the program's other starts from every scheduler,
+// so that one start at most is pending and a refused registration leaves the last one.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/core/StartAtTime.h"
+
+class Scheduler;
+
+class ReplacingStartService : public StartAtTimeService
+{
+public:
+    // target takes the new starts (null where no scheduler answers: a registration is then
+    // refused); every scheduler in others only loses the program's starts. None is owned.
+    ReplacingStartService(Scheduler* target, std::vector<Scheduler*> others);
+
+    // After each change the service looks at what is pending for the path and makes the
+    // change once more if it does not hold; a change that still does not hold is one line
+    // on standard error.
+    bool Register(const std::string& programPath, const SYSTEMTIME& localTime) override;
+    bool Cancel(const std::string& programPath) override;
+    bool RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) override;
+
+private:
+    bool Place(const std::string& programPath, std::time_t instant, std::time_t dailyStart);
+    // Removes the program's starts from every scheduler, except keep on the target.
+    void RemoveAllBut(const std::string& programPath, const std::string& keep);
+    // The schedulers where the program's pending starts are not as wanted: keep alone on
+    // the target, none elsewhere.
+    std::string NotHolding(const std::string& programPath, const std::string& keep);
+
+    Scheduler* m_target;
+    std::vector<Scheduler*> m_all;
+};

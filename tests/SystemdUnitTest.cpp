@@ -1,0 +1,124 @@
+// systemd's unit files for the daily start, checked by systemd's own tools: the service
+// starts a program in a folder of any name, and the timer's time elapses.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/core/Command.h"
+#include "platform/core/ReplacingStartService.h"
+#include "platform/core/StartAtTimeServices.h"
+#include "platform/core/SystemdTimerService.h"
+#include "platform/testing/TestEnvironment.h"
+#include "tests/StartTestSupport.h"
+#include "tests/TestFiles.h"
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+constexpr char kBerlin[] = "CET-1CEST,M3.5.0,M10.5.0/3";
+
+// The arguments of the command line that systemd shows for a service it has read (its
+// debug dump: shell-like quoting with C escapes), with "$$" as the "$" that it becomes.
+std::vector<std::string> ShownCommandLine(const std::string& dump)
+{
+    const std::string label = "Command Line: ";
+    const std::string::size_type start = dump.find(label);
+    if (start == std::string::npos)
+        return {};
+    const std::string line = dump.substr(start + label.size(), dump.find('\n', start) - start - label.size());
+    std::vector<std::string> args;
+    std::string arg;
+    bool quoted = false, any = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        char c = line[i];
+        if (c == '"') {
+            quoted = !quoted;
+            any = true;
+            continue;
+        }
+        if (c == ' ' && !quoted) {
+            if (any)
+                args.push_back(arg);
+            arg.clear();
+            any = false;
+            continue;
+        }
+        any = true;
+        if (c == '\\' && i + 1 < line.size()) {
+            c = line[++i];
+            const std::string from = "abfnrtv", to = "\a\b\f\n\r\t\v";
+            if (c >= '0' && c <= '7') {
+                c = static_cast<char>(std::stoi(line.substr(i, 3), nullptr, 8));
+                i += 2;
+            } else if (from.find(c) != std::string::npos)
+                c = to[from.find(c)];
+        }
+        arg += c;
+    }
+    if (any)
+        args.push_back(arg);
+    for (std::string& a : args)
+        for (std::string::size_type at = a.find("$$"); at != std::string::npos; at = a.find("$$", at + 1))
+            a.erase(at, 1);
+    return args;
+}
+
+// The units start a program in a folder of any name, at a time that elapses.
+TEST(SystemdUnitTest, UnitsPassSystemdsOwnChecks)
+{
+    ASSERT_TRUE(CommandExists("systemd-analyze")) << "systemd-analyze is needed to check the units";
+    TimeZoneGuard zone(kBerlin);
+    ProgramFolder folder;
+    const std::string units = folder.PathOf("units");
+    EnvironmentGuard display("DISPLAY", ":7 100%");
+    SystemdTimerService service(units, false);
+    // At the debug level systemd-analyze also shows each unit as it has read it.
+    const auto verify = [&units](const std::string& name, bool debug) {
+        EnvironmentGuard level("SYSTEMD_LOG_LEVEL", debug ? "debug" : "info");
+        return RunCommand(
+            {"systemd-analyze", "verify", "--man=no", units + "/" + name + ".timer", units + "/" + name + ".service"});
+    };
+
+    for (const std::string& folderName : AwkwardFolderNames()) {
+        SCOPED_TRACE(folderName);
+        const std::string program = folder.PathOf(folderName + "/solmira");
+        ASSERT_FALSE(
+            service.Add(program, *InstantOfLocalTime(At(2099, 12, 10, 7, 30)), StartEnvironment(4100000000)).empty());
+        const std::string name = SystemdTimerService::UnitName(program);
+        const CommandResult verified = verify(name, true);
+        EXPECT_EQ(verified.status, 0) << verify(name, false).output;
+        EXPECT_EQ(ShownCommandLine(verified.output),
+                  (std::vector<std::string>{"/bin/sh", "-c", "exec \"$0\"", program}));
+        // The manager's display comes first; the registration's is kept to fall back on.
+        const std::string unit = ReadAll(units + "/" + name + ".service");
+        EXPECT_NE(unit.find("Environment=\"SOLMIRA_SAVED_DISPLAY=:7 100%%\""), std::string::npos) << unit;
+        EXPECT_NE(unit.find("Environment=\"SOLMIRA_DAILY_START=4100000000\""), std::string::npos) << unit;
+        EXPECT_TRUE(service.Remove(program, ""));
+    }
+
+    // A time the clock skips or repeats is written as the instant it names, and elapses.
+    const std::string program = folder.PathOf("solmira");
+    const std::string timer = units + "/" + SystemdTimerService::UnitName(program) + ".timer";
+    ReplacingStartService replacing(&service, {});
+    for (const auto& [local, utc] : {std::pair{At(2099, 3, 29, 2, 30), "2099-03-29 01:30:00 UTC"},
+                                     std::pair{At(2099, 10, 25, 2, 30), "2099-10-25 00:30:00 UTC"},
+                                     std::pair{At(2099, 12, 10, 7, 30, 45), "2099-12-10 06:30:45 UTC"}}) {
+        SCOPED_TRACE(utc);
+        ASSERT_TRUE(replacing.Register(program, local));
+        EXPECT_NE(ReadAll(timer).find(std::string("OnCalendar=") + utc + "\n"), std::string::npos) << ReadAll(timer);
+        const CommandResult calendar = RunCommand({"systemd-analyze", "calendar", utc});
+        EXPECT_NE(calendar.output.find(std::string("Normalized form: ") + utc), std::string::npos) << calendar.output;
+        EXPECT_EQ(calendar.output.find("never"), std::string::npos) << calendar.output;
+    }
+    EXPECT_EQ(service.Pending(program), (std::vector<std::string>{"2099-12-10 06:30:45 UTC"}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(units), fs::directory_iterator()), 2) << "replaced, not added";
+    EXPECT_TRUE(replacing.Cancel(program));
+    EXPECT_FALSE(fs::exists(timer));
+    EXPECT_TRUE(replacing.Cancel(program)) << "a cancel with nothing pending does no harm";
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+// How long a start takes until its first window is on the screen: the program with AutoRun
+// off and on, against a plain Qt dialog with the same controls, in turn on one virtual X
+// server. The time runs from the start of the process to the X server's map of its window.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/core/Paths.h"
+#include "platform/core/StartAtTime.h"
+#include "platform/testing/TestEnvironment.h"
+#include "platform/testing/VirtualScreen.h"
+#include "tests/TestFiles.h"
+
+extern char** environ;
+
+namespace
+{
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment)
+{
+    std::vector<std::string> environment = extraEnvironment;
+    for (char** e = environ; *e != nullptr; ++e)
+        environment.emplace_back(*e);
+    std::vector<char*> argv, envp;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    for (const std::string& variable : environment)
+        envp.push_back(const_cast<char*>(variable.c_str()));
+    argv.push_back(nullptr);
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+void Stop(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+}
+
+// A virtual X server, and a connection to it that sees every window mapped.
+class WatchedScreen
+{
+public:
+    WatchedScreen()
+    {
+        if (m_screen.Display().empty())
+            return;
+        m_connection = xcb_connect(m_screen.Display().c_str(), nullptr);
+        if (xcb_connection_has_error(m_connection))
+            return;
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(m_connection, root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(m_connection);
+        m_ready = true;
+    }
+    ~WatchedScreen()
+    {
+        if (m_connection != nullptr)
+            xcb_disconnect(m_connection);
+    }
+
+    bool Ready() const { return m_ready; }
+
+    // Starts a program on this screen; the seconds until its first window is mapped, or -1.
+    double SecondsToFirstWindow(const std::vector<std::string>& args)
+    {
+        while (xcb_generic_event_t* stale = xcb_poll_for_event(m_connection))
+            free(stale);
+        const Clock::time_point start = Clock::now();
+        // No session bus for either: a plain Qt program would launch one of its own, which
+        // the program does not, and the yardstick is the toolkit's own start.
+        const pid_t pid = Spawn(args, {"DISPLAY=" + m_screen.Display(), "DBUS_SESSION_BUS_ADDRESS=disabled:"});
+        double seconds = -1;
+        const int fd = xcb_get_file_descriptor(m_connection);
+        while (pid > 0 && seconds < 0 && Clock::now() - start < std::chrono::seconds(10)) {
+            fd_set ready;
+            FD_ZERO(&ready);
+            FD_SET(fd, &ready);
+            timeval wait{0, 100000};
+            select(fd + 1, &ready, nullptr, nullptr, &wait);
+            while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+                if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY && seconds < 0)
+                    seconds = std::chrono::duration<double>(Clock::now() - start).count();
+                free(event);
+            }
+        }
+        Stop(pid);
+        return seconds;
+    }
+
+private:
+    VirtualScreen m_screen;
+    xcb_connection_t* m_connection = nullptr;
+    bool m_ready = false;
+};
+
+// A program folder with the program, the sample book, and settings with no chime.
+std::string MakeProgramFolder(const ProgramFolder& root, const std::string& name, bool autoRun)
+{
+    const std::string folder = root.PathOf(name);
+    fs::create_directory(folder);
+    fs::copy_file(SOLMIRA_PROGRAM_DIR "/solmira", folder + "/solmira");
+    fs::copy_file(SOLMIRA_PROGRAM_DIR "/solmiraverse.pdb", folder + "/solmiraverse.pdb");
+    WriteFile(folder + "/slm.dat", SettingsBytes(0, autoRun ? 1 : 0, {2026, 1, 4, 1, 3, 15}));
+    return folder + "/solmira";
+}
+
+void StartToFirstWindow(benchmark::State& state)
+{
+    WatchedScreen screen;
+    if (!screen.Ready()) {
+        state.SkipWithError("no virtual X server (Debian package xvfb)");
+        return;
+    }
+    ProgramFolder root;
+    const std::string off = MakeProgramFolder(root, "off", false);
+    const std::string on = MakeProgramFolder(root, "on", true);
+    double minimal = 0, autoRunOff = 0, autoRunOn = 0;
+    for (auto _ : state) {
+        const double m = screen.SecondsToFirstWindow({SOLMIRA_MINIMAL_DIALOG});
+        const double f = screen.SecondsToFirstWindow({off});
+        const double n = screen.SecondsToFirstWindow({on});
+        if (m < 0 || f < 0 || n < 0) {
+            state.SkipWithError("a window did not come up within 10 s");
+            return;
+        }
+        minimal += m, autoRunOff += f, autoRunOn += n;
+    }
+    // The daily start the AutoRun runs registered goes with the benchmark.
+    CeRunAppAtTime(DevicePathFromHostPath(on).c_str(), nullptr);
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["minimal_ms"] = 1000 * minimal / runs;
+    state.counters["autorun_off_ms"] = 1000 * autoRunOff / runs;
+    state.counters["autorun_on_ms"] = 1000 * autoRunOn / runs;
+    state.counters["off_ratio"] = autoRunOff / minimal;
+    state.counters["on_ratio"] = autoRunOn / minimal;
+}
+BENCHMARK(StartToFirstWindow)->Iterations(30)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,189 @@
+#!/usr/bin/env bash
+# The installed program's real windows under a virtual X server, run by a user who cannot
+# write its folder, as after a system install: the first start asks for the settings once
+# and OK keeps them in the user's own folder; the main window is a normal application
+# window with its icon, and the Settings and About windows and the message boxes are
+# dialogs owned by it; the daily start registers the installed program with atd; Escape
+# ends the program; the second start does not ask again.
+#
+#   window_test.sh BUILD_DIR SOURCE_DIR    exit 77 (skipped) without Xvfb and xdotool
+set -euo pipefail
+build=$(cd "$1" && pwd)
+source_dir=$(cd "$2" && pwd)
+
+for tool in Xvfb xdotool xprop xwininfo at; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is not installed (./dev.sh test installs it)"
+        exit 77
+    fi
+done
+# shellcheck source=tools/screenshots/xsession.sh
+source "$source_dir/tools/screenshots/xsession.sh"
+
+# Root may write anywhere: the program then runs as an account of its own (./dev.sh test
+# makes it; nobody may not use at).
+user_name=$(id -un)
+if [ "$(id -u)" -eq 0 ]; then
+    user_name=solmira-tester
+    if ! getent passwd "$user_name" >/dev/null; then
+        echo "FAIL: no account $user_name to run the program as; ./dev.sh test makes it"
+        exit 1
+    fi
+fi
+
+tmp=$(mktemp -d)
+chmod 755 "$tmp"
+prefix=$tmp/usr
+program=$prefix/lib/solmira/solmira
+program_pid=""
+# Whatever fails, everything the test started is ended and its files removed.
+cleanup() {
+    set +e
+    if [ -n "$program_pid" ]; then
+        kill "$program_pid" 2>/dev/null
+        wait "$program_pid" 2>/dev/null
+    fi
+    if [ -s "$tmp/program.log" ]; then
+        echo "The program said:"
+        cat "$tmp/program.log"
+    fi
+    x_stop
+    for job in $(jobs_of_program); do atrm "$job"; done
+    chmod -R u+w "$tmp"
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+# An interrupt or a time limit still removes what the test started and made.
+trap "exit 1" INT TERM HUP
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# The at jobs that start the installed program. Root sees every user's jobs.
+jobs_of_program() {
+    local job
+    for job in $(atq 2>/dev/null | cut -f1); do
+        at -c "$job" 2>/dev/null | grep -qxF "# solmira start of: $program" && echo "$job"
+    done
+    return 0
+}
+
+# --- Installed where the user cannot write --------------------------------------------------
+cmake --install "$build" --prefix "$prefix" >/dev/null
+chmod -R a-w "$prefix/lib/solmira"
+home=$tmp/home
+mkdir -p "$home" "$tmp/runtime"
+chmod 700 "$tmp/runtime"
+if [ "$(id -u)" -eq 0 ]; then
+    chown "$user_name:" "$home" "$tmp/runtime"
+fi
+x_start "$tmp"
+# Under the sanitizers, the leaks of the system's libraries on a real display are not ours.
+install -m 644 "$source_dir/tests/install/lsan-suppressions.txt" "$tmp/lsan-suppressions.txt"
+
+# Starts the installed command as the user, with a home of its own and the at scheduler.
+start_program() {
+    local as_user=()
+    if [ "$(id -u)" -eq 0 ]; then
+        as_user=(setpriv "--reuid=$user_name" "--regid=$(id -g "$user_name")" --clear-groups)
+    fi
+    "${as_user[@]}" env -i PATH=/usr/bin:/bin DISPLAY="$DISPLAY" HOME="$home" XDG_DATA_HOME="$home/data" \
+        XDG_RUNTIME_DIR="$tmp/runtime" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb SOLMIRA_START_SERVICE=at \
+        ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
+        LSAN_OPTIONS="suppressions=$tmp/lsan-suppressions.txt" \
+        "$prefix/bin/solmira" >>"$tmp/program.log" 2>&1 &
+    program_pid=$!
+}
+
+# Escape on the main window ends the program within the time. A key that comes before
+# the window is ready for it is lost, so it is given up to three times.
+end_with_escape() {
+    local try
+    for try in 1 2 3; do
+        x_keys "$1" Escape
+        if wait_for_end "$program_pid" 5; then
+            wait "$program_pid" || fail "the program ended with status $?"
+            program_pid=""
+            return
+        fi
+        echo "the program still runs after Escape (try $try)"
+    done
+    fail "Escape did not end the program"
+}
+
+# Checks that a window is a dialog owned by the given window.
+check_dialog_of() {
+    local what=$1 id=$2 owner=$3
+    [ "$(x_window_type "$id")" = DIALOG ] || fail "$what is mapped as $(x_window_type "$id"), not as a dialog"
+    [ "$(x_transient_for "$id")" = "$owner" ] || fail "$what is not owned by its window"
+}
+
+# --- The first start asks for the settings ---------------------------------------------------
+echo "The first start"
+start_program
+settings=$(x_wait_window Settings)
+main=$(x_window_named 'REZEZO 1.0')
+[ -n "$main" ] || fail "the main window does not exist while the settings are asked for"
+x_window_shown 'REZEZO 1.0' && fail "the main window is shown before the settings are given"
+check_dialog_of "the first start's Settings window" "$settings" "$main"
+
+# AutoRun on (its box is the third stop after OK) brings a notice; then OK keeps the settings.
+x_keys "$settings" Tab Tab space
+notice=$(x_wait_window 'Support Notice')
+check_dialog_of "the Support Notice box" "$notice" "$settings"
+x_close "$notice" Return
+x_keys "$settings" Return
+autorun=$(x_wait_window Autorun)
+check_dialog_of "the Autorun box" "$autorun" "$settings"
+x_close "$autorun" Return
+
+# --- The main window ---------------------------------------------------------------------
+echo "The main window"
+main=$(x_wait_window 'REZEZO 1.0')
+[ "$(x_window_type "$main")" = NORMAL ] || fail "the main window is mapped as $(x_window_type "$main")"
+[ -z "$(x_transient_for "$main")" ] || fail "the main window is transient for another window"
+xprop -id "$main" _NET_WM_ICON | grep -q 'Icon (32 x 32)' || fail "the main window has no 32 x 32 icon"
+xprop -id "$main" WM_CLASS | grep -q '"solmira"' || fail "the main window's class is not solmira"
+
+[ -s "$home/data/solmira/slm.dat" ] || fail "the settings are not in the user's folder"
+[ ! -e "$prefix/lib/solmira/slm.dat" ] || fail "the settings went into the program's folder"
+
+jobs=$(jobs_of_program)
+[ "$(echo "$jobs" | grep -c .)" -eq 1 ] || fail "the daily start is not one at job of $program: '$jobs'"
+for job in $jobs; do
+    at -c "$job" | grep -qF "exec '$program' " || fail "at job $job does not start $program"
+done
+
+x_open_menu "$main" >/dev/null
+xdotool key --delay 80 Down Return
+about=$(x_wait_window 'About Solmira')
+check_dialog_of "the About window" "$about" "$main"
+x_close "$about" Escape
+
+# The Settings window opens on AutoRun, which brings the notice again.
+x_open_menu "$main" >/dev/null
+xdotool key s
+notice=$(x_wait_window 'Support Notice')
+x_close "$notice" Return
+settings=$(x_wait_window Settings)
+check_dialog_of "the Settings window" "$settings" "$main"
+x_close "$settings" Escape
+
+end_with_escape "$main"
+
+# --- The second start does not ask again ----------------------------------------------------
+echo "The second start"
+start_program
+main=$(x_wait_window 'REZEZO 1.0')
+x_window_shown Settings && fail "the second start asks for the settings again"
+[ "$(jobs_of_program | grep -c .)" -eq 1 ] || fail "the second start leaves other than one at job"
+end_with_escape "$main"
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures failed"
+    exit 1
+fi
+echo "the installed program's windows are as they should be"

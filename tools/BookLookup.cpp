@@ -1,0 +1,47 @@
+// Finding the book the program would read: the same file mapping as the program's own.
+#include "tools/BookLookup.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/core/ProgramFiles.h"
+
+namespace
+{
+
+const char* const kProgramName = "solmira";
+const char* const kBookName = "solmiraverse.pdb";
+// Where an install puts the program's folder, from the folder that holds the tool.
+const char* const kInstalledProgramFolder = "lib/solmira";
+
+std::string Joined(const std::string& folder, const std::string& name)
+{
+    return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+std::string ParentOf(const std::string& folder)
+{
+    const std::string::size_type slash = folder.rfind('/');
+    return slash == std::string::npos || slash == 0 ? "/" : folder.substr(0, slash);
+}
+
+}  // namespace
+
+std::string ProgramFolderOfTool(const std::string& toolFolder)
+{
+    if (::access(Joined(toolFolder, kProgramName).c_str(), X_OK) == 0)
+        return toolFolder;
+    return Joined(ParentOf(toolFolder), kInstalledProgramFolder);
+}
+
+std::string DefaultBookPath()
+{
+    const char* named = std::getenv("SOLMIRA_BOOK");
+    if (named != nullptr && named[0] != '\0')
+        return named;
+    // The tool's folder comes from its own real path, so a link to it in another folder
+    // still finds the program.
+    const std::string programFolder = ProgramFolderOfTool(ProgramHostFolder());
+    return HostPathToRead(Joined(programFolder, kBookName), programFolder);
+}

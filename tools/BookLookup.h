@@ -1,0 +1,14 @@
+// Which book read and show take when they are given none: the one the program itself
+// would read for this user.
+#pragma once
+
+#include <string>
+
+// The program's folder as seen from the tool in toolFolder: that folder when it holds the
+// program (a build folder), otherwise ../lib/solmira beside it (an install, with the tool
+// in bin/).
+std::string ProgramFolderOfTool(const std::string& toolFolder);
+
+// The book, first found of: $SOLMIRA_BOOK; the user's own solmiraverse.pdb where the
+// program's folder is not theirs to write; solmiraverse.pdb in the program's folder.
+std::string DefaultBookPath();
