@@ -4,6 +4,8 @@
 #   ./dev.sh run              the program, with the book beside it
 #   ./dev.sh test             the whole test suite
 #   ./dev.sh test --sanitize  the test suite under AddressSanitizer and UndefinedBehaviorSanitizer
+#   ./dev.sh fuzz [SECONDS]   each fuzz target for SECONDS (default 45) with libFuzzer, under
+#                             both sanitizers; built with clang in build-fuzz
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -14,6 +16,8 @@ PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev libbe
 # tools and checkers, and a virtual X server to see the real windows in.
 TEST_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream man-db xvfb xdotool x11-utils imagemagick
                faketime)
+# The fuzzing engine comes with clang.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 install_packages() {
     local missing=()
@@ -82,8 +86,31 @@ test)
         ctest --test-dir build --output-on-failure -j"$(nproc)"
     fi
     ;;
+fuzz)
+    seconds=${2:-45}
+    install_packages "${PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
+    CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSOLMIRA_FUZZ=ON >/dev/null
+    cmake --build build-fuzz --target solmira_fuzzers -j"$(nproc)"
+    export ASAN_OPTIONS=detect_leaks=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    # What a run finds goes to build-fuzz/corpus; the committed seeds stay as they are.
+    for seeds in tests/fuzz/corpus/*/; do
+        target=$(basename "$seeds")
+        mkdir -p "build-fuzz/corpus/$target" build-fuzz/logs
+        log="build-fuzz/logs/$target.log"
+        if ! "build-fuzz/tests/fuzz/solmira_fuzz_$target" -max_total_time="$seconds" -timeout=10 \
+                -print_final_stats=1 "build-fuzz/corpus/$target" "$seeds" >"$log" 2>&1; then
+            tail -n 60 "$log" >&2
+            echo "fuzz target $target found a fault: $log" >&2
+            exit 1
+        fi
+        runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+        rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
+        echo "$target: $runs runs, $rate per second, no fault"
+    done
+    ;;
 *)
-    echo "usage: ./dev.sh run | test [--sanitize]" >&2
+    echo "usage: ./dev.sh run | test [--sanitize] | fuzz [SECONDS]" >&2
     exit 2
     ;;
 esac

@@ -2,7 +2,8 @@
 #include "book/CBookFile.h"
 
 #include <algorithm>
-#include <new>
+#include <cstring>
+#include <string>
 
 namespace
 {
@@ -11,6 +12,9 @@ namespace
 constexpr std::int64_t kRecordCountOffset = 76;
 constexpr std::int64_t kRecordListOffset = 78;
 constexpr std::int64_t kRecordEntrySize = 8;
+// A record is read in steps of this size, so that what it costs follows its text, not
+// what its header claims.
+constexpr DWORD kReadStep = DWORD{64} << 10;
 
 }  // namespace
 
@@ -61,18 +65,25 @@ CString CBookFile::ReadRecordText(int index)
     end = std::min(end, length);
     const DWORD size = end > start ? end - start : 0;
 
-    CString text;
-    if (size > 0) {
-        BYTE* buffer = new (std::nothrow) BYTE[size + 1]();
-        if (buffer != nullptr) {
-            Seek(start, begin);
-            Read(buffer, size);
-            // The text ends at its first zero byte; the extra byte is always zero.
-            text = CString(reinterpret_cast<LPCSTR>(buffer));
-            text.Replace(L"\n", L"\r\n");
-            delete[] buffer;
-        }
+    // The text ends at its first zero byte: read in steps up to it, and no further than
+    // the record, the file or the longest text that is shown.
+    const DWORD limit = std::min(size, kMaxRecordText);
+    std::string bytes;
+    Seek(start, begin);
+    while (bytes.size() < limit) {
+        const std::string::size_type done = bytes.size();
+        const UINT step = static_cast<UINT>(std::min<std::string::size_type>(kReadStep, limit - done));
+        bytes.resize(done + step);
+        const UINT got = Read(&bytes[done], step);
+        const void* zero = std::memchr(&bytes[done], 0, got);
+        bytes.resize(zero != nullptr
+                         ? static_cast<std::string::size_type>(static_cast<const char*>(zero) - bytes.data())
+                         : done + got);
+        if (zero != nullptr || got < step)
+            break;
     }
+    CString text(bytes.c_str());
+    text.Replace(L"\n", L"\r\n");
     Close();
     return text;
 }

@@ -8,12 +8,19 @@
 class CBookFile : public CFile
 {
 public:
+    // The most text of one record that is read, in bytes: 1 MiB. A day's reading is a page
+    // or two, and the sample book's longest is 748 bytes; a record longer than this is
+    // damaged, or no reading at all. Its first MiB is shown, which the text box lays out
+    // at once, and reading it costs a few MiB however much the record claims.
+    static constexpr DWORD kMaxRecordText = DWORD{1} << 20;
+
     CBookFile() = default;
 
     // Remembers the book's path and tells whether the book can be opened for reading.
     BOOL OpenBook(LPCTSTR path);
     // The text of record index as wide text, line feeds widened to "\r\n"; empty when
-    // there is none to give, whatever the reason.
+    // there is none to give, whatever the reason. The text ends at the record's first zero
+    // byte, its end, the file's end or kMaxRecordText, whichever comes first.
     CString ReadRecordText(int index);
     // Steps of ReadRecordText, on the file it holds open: the number of records, and the
     // data offset of a record (unchecked index). Header bytes past the end count as 0.

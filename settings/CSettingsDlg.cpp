@@ -22,28 +22,6 @@ CString SettingsPath()
     return g_strAppDir + CString("slm.dat");
 }
 
-// Writes the record where the settings file is. The bytes go to a new file beside it
-// first, which then takes the old one's place in one step, so that the settings are never
-// half written; where that cannot be done, the file is written in place.
-void WriteSettingsFile(const SettingsRecord& record)
-{
-    BYTE bytes[sizeof(SettingsRecord)];
-    SettingsRecordToBytes(record, bytes);
-    const CString path = SettingsPath();
-    const CString newPath = path + CString(".new");
-    CFile file;
-    if (file.Open(newPath, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary)) {
-        const BOOL written = file.Write(bytes, sizeof(bytes)) && file.Flush();
-        file.Close();
-        if (written && CFile::Rename(newPath, path))
-            return;
-        CFile::Remove(newPath);
-    }
-    if (file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary))
-        file.Write(bytes, sizeof(bytes));
-    file.Close();
-}
-
 }  // namespace
 
 const CString* MonthNames()
@@ -141,7 +119,15 @@ void CSettingsDlg::SaveSettings()
     m_timeRun.GetAsSystemTime(m_record.runAt);
     m_record.runAt.wMilliseconds = 0;
     ScheduleAutoRun(TRUE);
-    WriteSettingsFile(m_record);
+    // The platform replaces the file whole: a kill or a second copy saving at once leaves
+    // the old settings or the new, never an empty file.
+    CFile file;
+    if (file.Open(SettingsPath(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary)) {
+        BYTE bytes[sizeof(SettingsRecord)];
+        SettingsRecordToBytes(m_record, bytes);
+        file.Write(bytes, sizeof(bytes));
+    }
+    file.Close();
 }
 
 void CSettingsDlg::ScheduleAutoRun(BOOL showMessage)

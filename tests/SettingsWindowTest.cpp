@@ -73,7 +73,8 @@ TEST_F(SettingsWindowTest, AFirstStartAsksForTheSettings)
         const std::string bytes = Settings();
         ASSERT_EQ(bytes.size(), 24u);
         EXPECT_EQ(bytes.substr(0, 8), SettingsBytes(1, 0, {}).substr(0, 8));
-        EXPECT_FALSE(std::filesystem::exists(m_folder.PathOf("slm.dat.new")));
+        EXPECT_EQ(FileNames(m_folder.Path()), (std::vector<std::string>{"slm.dat", "solmiraverse.pdb"}))
+            << "no new file is left beside the settings";
         EXPECT_EQ(m_sound.played, std::vector<std::string>{m_folder.PathOf("slm.wav")});
         ASSERT_EQ(m_scheduler.calls.size(), 2u) << "the save and the start each cancel";
         EXPECT_TRUE(m_scheduler.calls[0].cancel && m_scheduler.calls[1].cancel);
@@ -241,7 +242,7 @@ TEST_F(SettingsWindowTest, ASettingsFileThatCannotBeWrittenShowsNothing)
     RunProgram();
     EXPECT_EQ(user.Remaining(), 0u);
     EXPECT_TRUE(std::filesystem::is_directory(m_folder.PathOf("slm.dat")));
-    EXPECT_FALSE(std::filesystem::exists(m_folder.PathOf("slm.dat.new")));
+    EXPECT_EQ(FileNames(m_folder.Path()), std::vector<std::string>{"solmiraverse.pdb"});
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
-// What tests build files and dates with: whole files, big-endian book fields, the settings
-// file's bytes and local date-times.
+// What tests build files and dates with: whole files, a folder's files, big-endian book
+// fields, the settings file's bytes and local date-times.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -14,6 +16,17 @@ inline std::string ReadAll(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The names of the regular files in a folder, sorted.
+inline std::vector<std::string> FileNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.is_regular_file())
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // Where a book's header keeps record index's data offset.

@@ -1,6 +1,7 @@
 // Windows-1252 is Latin-1 apart from 0x80 to 0x9F, which hold typographic characters.
 #include "platform/core/CodePage.h"
 
+#include <climits>
 #include <cstring>
 
 namespace
@@ -29,7 +30,11 @@ int MultiByteToWideChar(UINT /*codePage*/, DWORD /*flags*/, LPCSTR multiByte, in
 {
     if (multiByte == nullptr || cchWideChar < 0)
         return 0;
-    const int length = cbMultiByte < 0 ? static_cast<int>(std::strlen(multiByte)) + 1 : cbMultiByte;
+    // A text too long for the int counts of this call converts nothing.
+    const std::size_t terminated = cbMultiByte < 0 ? std::strlen(multiByte) + 1 : 0;
+    if (terminated > INT_MAX)
+        return 0;
+    const int length = cbMultiByte < 0 ? static_cast<int>(terminated) : cbMultiByte;
     if (cchWideChar == 0)
         return length;
     if (wideChar == nullptr || cchWideChar < length)

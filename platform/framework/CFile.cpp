@@ -1,4 +1,5 @@
-// The framework's binary file on POSIX descriptors: regular files only, failures as results.
+// The framework's binary file on POSIX descriptors: regular files only, failures as results,
+// and created files replaced whole.
 #include "platform/framework/CFile.h"
 
 #include <fcntl.h>
@@ -7,10 +8,22 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <new>
 #include <string>
 
+#include "platform/core/FileReplacement.h"
 #include "platform/core/Paths.h"
 #include "platform/core/ProgramFiles.h"
+
+// A created file's content is kept here until it takes the old file's place.
+struct CFile::CreatedFile {
+    FileReplacement replacement;
+    std::string content;
+    std::string::size_type position = 0;
+    bool committed = false;
+};
+
+CFile::CFile() = default;
 
 CFile::~CFile()
 {
@@ -21,24 +34,28 @@ BOOL CFile::Open(LPCTSTR fileName, UINT openFlags)
 {
     Close();
     const std::string device = HostPathFromDevicePath(fileName);
-    const std::string path = (openFlags & modeWrite) ? HostPathToWrite(device) : HostPathToRead(device);
+    const std::string path = (openFlags & (modeWrite | modeCreate)) ? HostPathToWrite(device) : HostPathToRead(device);
     if (path.empty())
         return FALSE;
+    if (openFlags & modeCreate) {
+        std::unique_ptr<CreatedFile> created(new (std::nothrow) CreatedFile);
+        if (created == nullptr || !created->replacement.Begin(path))
+            return FALSE;
+        m_created = std::move(created);
+        return TRUE;
+    }
     int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     if (openFlags & modeWrite)
         flags |= O_WRONLY;
     else
         flags |= O_RDONLY;
-    // Emptying waits until the file is known to be a regular one.
-    if (openFlags & modeCreate)
-        flags |= O_CREAT;
     // O_NONBLOCK keeps a FIFO from blocking the open; it is refused just below.
-    const int fd = ::open(path.c_str(), flags, 0666);
+    const int fd = ::open(path.c_str(), flags);
     if (fd < 0)
         return FALSE;
     struct stat st {
     };
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ((openFlags & modeCreate) && ::ftruncate(fd, 0) != 0)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return FALSE;
     }
@@ -51,6 +68,14 @@ std::int64_t CFile::Seek(std::int64_t offset, UINT from)
 {
     if (!IsOpen())
         return 0;
+    if (m_created != nullptr) {
+        const std::int64_t base = from == end       ? static_cast<std::int64_t>(m_created->content.size())
+                                  : from == current ? static_cast<std::int64_t>(m_created->position)
+                                                    : 0;
+        if (base + offset >= 0)
+            m_created->position = static_cast<std::string::size_type>(base + offset);
+        return static_cast<std::int64_t>(m_created->position);
+    }
     const int whence = from == end ? SEEK_END : from == current ? SEEK_CUR : SEEK_SET;
     off_t position = ::lseek(m_hFile, static_cast<off_t>(offset), whence);
     if (position < 0)
@@ -60,7 +85,8 @@ std::int64_t CFile::Seek(std::int64_t offset, UINT from)
 
 UINT CFile::Read(void* buffer, UINT count)
 {
-    if (!IsOpen() || buffer == nullptr)
+    // A created file is opened for writing only.
+    if (!IsOpen() || buffer == nullptr || m_created != nullptr)
         return 0;
     UINT total = 0;
     while (total < count) {
@@ -78,6 +104,19 @@ BOOL CFile::Write(const void* buffer, UINT count)
 {
     if (!IsOpen() || (buffer == nullptr && count > 0))
         return FALSE;
+    if (m_created != nullptr) {
+        std::string& content = m_created->content;
+        try {
+            if (content.size() < m_created->position)
+                content.resize(m_created->position, '\0');
+            content.replace(m_created->position, count, static_cast<const char*>(buffer), count);
+        } catch (const std::bad_alloc&) {
+            return FALSE;
+        }
+        m_created->position += count;
+        m_created->committed = false;
+        return TRUE;
+    }
     UINT total = 0;
     while (total < count) {
         const ssize_t n = ::write(m_hFile, static_cast<const char*>(buffer) + total, count - total);
@@ -92,6 +131,8 @@ BOOL CFile::Write(const void* buffer, UINT count)
 
 DWORD CFile::GetLength() const
 {
+    if (m_created != nullptr)
+        return m_created->content.size() > 0xFFFFFFFFu ? 0xFFFFFFFF : static_cast<DWORD>(m_created->content.size());
     struct stat st {
     };
     if (!IsOpen() || ::fstat(m_hFile, &st) != 0)
@@ -103,6 +144,10 @@ DWORD CFile::GetLength() const
 
 BOOL CFile::Flush()
 {
+    if (m_created != nullptr) {
+        m_created->committed = m_created->replacement.Commit(m_created->content);
+        return m_created->committed ? TRUE : FALSE;
+    }
     return IsOpen() && ::fsync(m_hFile) == 0 ? TRUE : FALSE;
 }
 
@@ -120,7 +165,12 @@ BOOL CFile::Remove(LPCTSTR fileName)
 
 void CFile::Close()
 {
-    if (IsOpen()) {
+    if (m_created != nullptr) {
+        if (!m_created->committed)
+            m_created->replacement.Commit(m_created->content);
+        m_created.reset();
+    }
+    if (m_hFile >= 0) {
         ::close(m_hFile);
         m_hFile = -1;
     }

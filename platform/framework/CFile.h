@@ -1,6 +1,9 @@
 // The framework's binary file. A failed open is reported as FALSE, never by an exception;
 // the handle is closed by Close or by the destructor, so no operation leaks a descriptor.
+// A file created for writing is replaced whole, never left empty or half written.
 #pragma once
+
+#include <memory>
 
 #include "platform/core/Types.h"
 
@@ -15,14 +18,19 @@ public:
     };
     enum SeekPosition : UINT { begin = 0, current = 1, end = 2 };
 
-    CFile() = default;
+    CFile();
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
     virtual ~CFile();
 
-    // Opens a regular file at a path in the device's form. modeCreate creates the file or
-    // empties it. Directories and other special files do not open. A file beside the
-    // program is the user's own where the program's folder is not theirs (ProgramFiles.h).
+    // Opens a regular file at a path in the device's form. Directories and other special
+    // files do not open. A file beside the program is the user's own where the program's
+    // folder is not theirs (ProgramFiles.h).
+    //
+    // modeCreate opens for writing only, and creates the file or empties it as far as this
+    // object sees. On the disk the old file stays whole until Flush or Close, which put
+    // everything written in its place in one step (FileReplacement.h): a reader, a kill,
+    // a power loss or a second copy writing at once finds the old content or the new.
     virtual BOOL Open(LPCTSTR fileName, UINT openFlags);
     // Moves to a position; past the end is allowed. Returns the new position, or the old
     // one when the move fails.
@@ -33,17 +41,20 @@ public:
     virtual BOOL Write(const void* buffer, UINT count);
     // The file's length in bytes (at most 0xFFFFFFFF), or 0 when no file is open.
     virtual DWORD GetLength() const;
-    // Writes what the file holds through to the disk.
+    // Writes what the file holds through to the disk; a created file takes its place here.
     virtual BOOL Flush();
-    // Closes the file; does nothing when none is open.
+    // Closes the file, a created one taking its place first; does nothing when none is open.
     virtual void Close();
 
     // Gives a file a new name, replacing any file of that name in one step.
     static BOOL Rename(LPCTSTR oldName, LPCTSTR newName);
     static BOOL Remove(LPCTSTR fileName);
 
-    bool IsOpen() const { return m_hFile >= 0; }
+    bool IsOpen() const { return m_hFile >= 0 || m_created != nullptr; }
 
 private:
+    struct CreatedFile;
+
     int m_hFile = -1;
+    std::unique_ptr<CreatedFile> m_created;  // a file created for writing, until it is in place
 };

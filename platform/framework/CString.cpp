@@ -55,10 +55,11 @@ CString::CString(LPCSTR ansiText)
 {
     if (ansiText == nullptr)
         return;
-    const int length = static_cast<int>(std::strlen(ansiText));
-    m_text.resize(static_cast<size_t>(length));
-    if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, ansiText, length, m_text.data(), length);
+    // Byte by byte, with the length as the string's own size: no count narrowed to int.
+    const std::size_t length = std::strlen(ansiText);
+    m_text.resize(length);
+    for (std::size_t i = 0; i < length; ++i)
+        m_text[i] = WideCharFromAnsi(static_cast<BYTE>(ansiText[i]));
 }
 
 CString& CString::operator+=(const CString& other)

@@ -2,6 +2,7 @@
 // resources, and made from device (Windows-1252) text.
 #pragma once
 
+#include <climits>
 #include <string>
 
 #include "platform/core/Types.h"
@@ -15,7 +16,8 @@ public:
     // Device text in the 8-bit code page, widened.
     CString(LPCSTR ansiText);
 
-    int GetLength() const { return static_cast<int>(m_text.size()); }
+    // The device's count is an int: a longer string counts as INT_MAX.
+    int GetLength() const { return m_text.size() > INT_MAX ? INT_MAX : static_cast<int>(m_text.size()); }
     bool IsEmpty() const { return m_text.empty(); }
     void Empty() { m_text.clear(); }
     operator LPCTSTR() const { return m_text.c_str(); }
