@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "platform/core/Command.h"
+#include "platform/core/FileReplacement.h"
 #include "platform/core/StartAtTimeServices.h"
 
 namespace
@@ -53,20 +54,14 @@ std::optional<std::string> ReadFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Writes a file whole, through a new file renamed into place.
+// Writes a unit file whole: the manager never reads half a unit, and a kill or a power
+// loss leaves the old one or the new.
 bool WriteFileWhole(const std::string& path, const std::string& text)
 {
-    const std::string newPath = path + ".new";
-    {
-        std::ofstream out(newPath, std::ios::binary | std::ios::trunc);
-        if (!out.write(text.data(), static_cast<std::streamsize>(text.size())) || !out.flush())
-            return false;
-    }
-    std::error_code error;
-    fs::rename(newPath, path, error);
-    if (error)
-        fs::remove(newPath, error);
-    return !error;
+    FileReplacement file;
+    const bool written = file.Begin(path) && file.Commit(text);
+    file.End();
+    return written;
 }
 
 }  // namespace
