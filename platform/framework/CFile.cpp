@@ -20,7 +20,6 @@ struct CFile::CreatedFile {
     FileReplacement replacement;
     std::string content;
     std::string::size_type position = 0;
-    bool committed = false;
 };
 
 CFile::CFile() = default;
@@ -114,7 +113,6 @@ BOOL CFile::Write(const void* buffer, UINT count)
             return FALSE;
         }
         m_created->position += count;
-        m_created->committed = false;
         return TRUE;
     }
     UINT total = 0;
@@ -142,32 +140,10 @@ DWORD CFile::GetLength() const
     return static_cast<DWORD>(st.st_size);
 }
 
-BOOL CFile::Flush()
-{
-    if (m_created != nullptr) {
-        m_created->committed = m_created->replacement.Commit(m_created->content);
-        return m_created->committed ? TRUE : FALSE;
-    }
-    return IsOpen() && ::fsync(m_hFile) == 0 ? TRUE : FALSE;
-}
-
-BOOL CFile::Rename(LPCTSTR oldName, LPCTSTR newName)
-{
-    const std::string from = HostPathToWrite(HostPathFromDevicePath(oldName));
-    const std::string to = HostPathToWrite(HostPathFromDevicePath(newName));
-    return ::rename(from.c_str(), to.c_str()) == 0 ? TRUE : FALSE;
-}
-
-BOOL CFile::Remove(LPCTSTR fileName)
-{
-    return ::unlink(HostPathToWrite(HostPathFromDevicePath(fileName)).c_str()) == 0 ? TRUE : FALSE;
-}
-
 void CFile::Close()
 {
     if (m_created != nullptr) {
-        if (!m_created->committed)
-            m_created->replacement.Commit(m_created->content);
+        m_created->replacement.Commit(m_created->content);
         m_created.reset();
     }
     if (m_hFile >= 0) {

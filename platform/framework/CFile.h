@@ -28,7 +28,7 @@ public:
     // folder is not theirs (ProgramFiles.h).
     //
     // modeCreate opens for writing only, and creates the file or empties it as far as this
-    // object sees. On the disk the old file stays whole until Flush or Close, which put
+    // object sees. On the disk the old file stays whole until Close, which puts
     // everything written in its place in one step (FileReplacement.h): a reader, a kill,
     // a power loss or a second copy writing at once finds the old content or the new.
     virtual BOOL Open(LPCTSTR fileName, UINT openFlags);
@@ -41,14 +41,8 @@ public:
     virtual BOOL Write(const void* buffer, UINT count);
     // The file's length in bytes (at most 0xFFFFFFFF), or 0 when no file is open.
     virtual DWORD GetLength() const;
-    // Writes what the file holds through to the disk; a created file takes its place here.
-    virtual BOOL Flush();
     // Closes the file, a created one taking its place first; does nothing when none is open.
     virtual void Close();
-
-    // Gives a file a new name, replacing any file of that name in one step.
-    static BOOL Rename(LPCTSTR oldName, LPCTSTR newName);
-    static BOOL Remove(LPCTSTR fileName);
 
     bool IsOpen() const { return m_hFile >= 0 || m_created != nullptr; }
 
