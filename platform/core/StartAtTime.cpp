@@ -152,7 +152,9 @@ void KeepDailyStartWithoutWindow()
     const char* daily = std::getenv(kDailyStartVariable);
     char* end = nullptr;
     const long long dailyStart = daily != nullptr ? std::strtoll(daily, &end, 10) : 0;
-    if (daily == nullptr || end == daily || *end != '\0' || dailyStart <= 0)
+    // The last instant of the calendar, 9999-12-31 23:59:59 UTC, bounds what is read.
+    constexpr long long kLastInstant = 253402300799;
+    if (daily == nullptr || end == daily || *end != '\0' || dailyStart <= 0 || dailyStart > kLastInstant)
         return;
     const std::time_t now = CurrentTime();
     std::time_t next = now + kRetryEvery;
