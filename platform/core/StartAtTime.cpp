@@ -157,7 +157,8 @@ void KeepDailyStartWithoutWindow()
     if (daily == nullptr || end == daily || *end != '\0' || dailyStart <= 0 || dailyStart > kLastInstant)
         return;
     const std::time_t now = CurrentTime();
-    std::time_t next = now + kRetryEvery;
+    // A retry falls on a whole minute, which both schedulers keep as it is.
+    std::time_t next = (now + kRetryEvery) / 60 * 60;
     std::time_t nextDailyStart = dailyStart;
     if (now >= dailyStart + kRetryFor) {
         nextDailyStart = next = NextAtTheSameTimeOfDay(static_cast<std::time_t>(dailyStart), now);
