@@ -1,5 +1,6 @@
 // Saves of the settings killed at random moments, alone and two copies at once, where the
 // folder takes a new file and where it does not: slm.dat is always the old record or the new.
+#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -109,9 +110,11 @@ TEST_F(SaveKillTest, AKilledSaveLeavesTheOldRecordOrTheNew)
         if (c.inPlace)
             fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                         fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+        // Held open, the first file keeps its inode number from being given to a new file.
+        const int first = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
         struct stat before {
         };
-        ASSERT_EQ(::stat(file.c_str(), &before), 0);
+        ASSERT_EQ(::fstat(first, &before), 0);
 
         int torn = 0, tornReads = 0, reads = 0, endedA = 0, endedB = 0;
         std::string example;
@@ -157,6 +160,7 @@ TEST_F(SaveKillTest, AKilledSaveLeavesTheOldRecordOrTheNew)
         };
         ASSERT_EQ(::stat(file.c_str(), &after), 0);
         EXPECT_EQ(after.st_ino == before.st_ino, c.inPlace) << "only a save in place keeps the file itself";
+        ::close(first);
         std::printf("%s: %d kills, %d left the first record, %d the second, %d neither; %d reads beside\n", c.name,
                     Kills(), endedA, endedB, torn, reads);
 
