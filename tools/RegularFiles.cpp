@@ -7,10 +7,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "platform/core/FileReplacement.h"
 #include "tools/ExitStatus.h"
 
 namespace
@@ -57,27 +57,6 @@ FileRefusal TooLarge(const std::string& path, const char* what)
                    std::string("larger than ") + what + " can be (at most " + kLargestBookText + ")");
 }
 
-std::string FolderOf(const std::string& path)
-{
-    const std::string::size_type slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Writes all of bytes, flushed through to the disk.
-bool WriteAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return ::fsync(fd) == 0;
-}
-
 }  // namespace
 
 FileRefusal ReadRegularFile(const std::string& path, const char* what, std::string& bytes)
@@ -117,44 +96,14 @@ FileRefusal WriteRegularFile(const std::string& path, const std::string& bytes)
 {
     struct stat st {
     };
-    const bool exists = ::stat(path.c_str(), &st) == 0;
-    if (exists) {
+    if (::stat(path.c_str(), &st) == 0) {
         const FileRefusal special = RefuseSpecial(path, st.st_mode);
         if (special.status != 0)
             return special;
     }
-    // Through a link to a book, the book is replaced and the link kept.
-    std::string target = path;
-    struct stat link {
-    };
-    if (exists && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        char* real = ::realpath(path.c_str(), nullptr);
-        if (real != nullptr) {
-            target = real;
-            std::free(real);
-        }
-    }
-    std::string name = target + ".XXXXXX";
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0)
+    // Never in place: a write that fails half way must not tear the old book.
+    FileReplacement book;
+    if (!book.Begin(path, FileReplacement::InPlace::Never) || !book.Commit(bytes))
         return FromErrno(path, errno);
-    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    // A replaced book keeps its permissions; a new one gets the usual ones.
-    ::fchmod(fd, exists ? (st.st_mode & 07777) : (0666 & ~mask));
-    const bool written = WriteAll(fd, bytes);
-    const int writeError = errno;
-    if (::close(fd) != 0 || !written || ::rename(name.c_str(), target.c_str()) != 0) {
-        const int error = written ? errno : writeError;
-        ::unlink(name.c_str());
-        return FromErrno(path, error);
-    }
-    // The rename itself lasts only once the folder is flushed.
-    const int folder = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
     return {};
 }

@@ -13,6 +13,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/core/RegularFile.h"
+
 namespace
 {
 
@@ -121,18 +123,23 @@ FileReplacement::~FileReplacement()
     End();
 }
 
-bool FileReplacement::Begin(const std::string& hostPath)
+bool FileReplacement::Begin(const std::string& hostPath, InPlace inPlace)
 {
     End();
-    if (hostPath.empty())
+    if (hostPath.empty()) {
+        errno = ENOENT;
         return false;
+    }
     m_target = Resolved(hostPath);
-    // A file the user may not write is not replaced either.
+    m_inPlaceAllowed = inPlace;
     struct stat st {
     };
-    const bool exists = ::lstat(m_target.c_str(), &st) == 0;
-    if ((exists && (!S_ISREG(st.st_mode) || ::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0)) ||
-        (!MakeNewFile() && !OpenInPlace())) {
+    if (::lstat(m_target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        m_target.clear();
+        return false;
+    }
+    if (!MakeNewFile() && !OpenInPlace()) {
         m_target.clear();
         return false;
     }
@@ -165,24 +172,15 @@ bool FileReplacement::MakeNewFile()
 
 bool FileReplacement::OpenInPlace()
 {
-    // O_NONBLOCK keeps a FIFO put in the file's place from blocking; it is refused below.
-    const int flags = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    int fd = ::open(m_target.c_str(), flags);
+    if (m_inPlaceAllowed == InPlace::Never)
+        return false;
+    int fd = OpenRegularFile(m_target, O_WRONLY);
     if (fd < 0 && errno == ENOENT) {
-        fd = ::open(m_target.c_str(), flags | O_CREAT | O_EXCL, 0666);
+        fd = OpenRegularFile(m_target, O_WRONLY | O_CREAT | O_EXCL, 0666);
         m_created = fd >= 0;
     }
-    if (fd < 0)
-        return false;
-    struct stat st {
-    };
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_inPlace = fd;
-    return true;
+    return fd >= 0;
 }
 
 bool FileReplacement::Commit(const std::string& content)
@@ -205,7 +203,9 @@ bool FileReplacement::CommitByRename(const std::string& content)
     ::close(m_newFile);
     m_newFile = -1;
     if (!written || ::rename(m_newPath.c_str(), m_target.c_str()) != 0) {
+        const int error = errno;
         ::unlink(m_newPath.c_str());
+        errno = error;
         return false;
     }
     SyncFolder(m_target);

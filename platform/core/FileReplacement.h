@@ -18,12 +18,18 @@ public:
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
 
-    // Makes ready to replace the file at hostPath, or to create it. False when it cannot
-    // be written: no such folder, no permission, or a folder or special file in its way.
-    // Until a commit the disk holds nothing new but the new file beside the old.
-    bool Begin(const std::string& hostPath);
-    // Puts content in the file's place and on the disk; true when it got there. A later
-    // commit replaces an earlier one in the same way.
+    // Where no new file can be made or take the old one's place, a file may be written
+    // where it is: a file of a few bytes, which one write puts down whole. A larger one
+    // never is, since a write that fails half way would tear it.
+    enum class InPlace { Allowed, Never };
+
+    // Makes ready to replace the file at hostPath, or to create it. False, with errno
+    // telling why, when it cannot be written: no such folder, no permission, or a folder
+    // or special file in its way. Until a commit the disk holds nothing new but the new
+    // file beside the old.
+    bool Begin(const std::string& hostPath, InPlace inPlace = InPlace::Allowed);
+    // Puts content in the file's place and on the disk; true when it got there, false with
+    // errno telling why. A later commit replaces an earlier one in the same way.
     bool Commit(const std::string& content);
     // Ends the replacement, removing a new file that never took the old one's place.
     void End();
@@ -41,4 +47,5 @@ private:
     int m_newFile = -1;
     int m_inPlace = -1;      // the target itself, where the folder takes no new file
     bool m_created = false;  // the in-place open made the file, so its folder changed
+    InPlace m_inPlaceAllowed = InPlace::Allowed;
 };

@@ -14,6 +14,7 @@
 #include "platform/core/FileReplacement.h"
 #include "platform/core/Paths.h"
 #include "platform/core/ProgramFiles.h"
+#include "platform/core/RegularFile.h"
 
 // A created file's content is kept here until it takes the old file's place.
 struct CFile::CreatedFile {
@@ -37,30 +38,19 @@ BOOL CFile::Open(LPCTSTR fileName, UINT openFlags)
     if (path.empty())
         return FALSE;
     if (openFlags & modeCreate) {
+        // A file the user may not write does not open for writing, even where its folder
+        // would let a new file take its place.
+        if (::faccessat(AT_FDCWD, path.c_str(), F_OK, 0) == 0 &&
+            ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+            return FALSE;
         std::unique_ptr<CreatedFile> created(new (std::nothrow) CreatedFile);
         if (created == nullptr || !created->replacement.Begin(path))
             return FALSE;
         m_created = std::move(created);
         return TRUE;
     }
-    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-    if (openFlags & modeWrite)
-        flags |= O_WRONLY;
-    else
-        flags |= O_RDONLY;
-    // O_NONBLOCK keeps a FIFO from blocking the open; it is refused just below.
-    const int fd = ::open(path.c_str(), flags);
-    if (fd < 0)
-        return FALSE;
-    struct stat st {
-    };
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return FALSE;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    m_hFile = fd;
-    return TRUE;
+    m_hFile = OpenRegularFile(path, (openFlags & modeWrite) ? O_WRONLY : O_RDONLY);
+    return m_hFile >= 0 ? TRUE : FALSE;
 }
 
 std::int64_t CFile::Seek(std::int64_t offset, UINT from)

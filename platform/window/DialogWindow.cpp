@@ -1,19 +1,16 @@
-// Dialog windows: built from a template with their controls, run modally, and keyed as
-// the device keys them (Escape, Enter and the close button give commands).
+// Dialog windows: built from a template with their controls, and run modally.
 #include "platform/window/DialogWindow.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QEventLoop>
 #include <QFontMetrics>
-#include <QKeyEvent>
-#include <QPushButton>
 #include <QScreen>
 
 #include <algorithm>
 
 #include "platform/window/ButtonControl.h"
 #include "platform/window/DateTimePickerControl.h"
+#include "platform/window/DialogWidget.h"
 #include "platform/window/EditControl.h"
 #include "platform/window/Hooks.h"
 #include "platform/window/IconImage.h"
@@ -29,54 +26,6 @@ std::vector<DialogWindow*>& Living()
     static std::vector<DialogWindow*> windows;
     return windows;
 }
-
-// The widget of a dialog window. Keys and the window manager's close button reach the
-// program as commands through its dialog procedure, never as Qt shortcuts around it.
-// An application window (WS_EX_APPWINDOW) is a normal top-level window, which taskbars and
-// window switchers list; every other one is a dialog, kept above its owner.
-class DialogWidget : public QWidget
-{
-public:
-    DialogWidget(DialogWindow* window, QWidget* owner)
-        : QWidget(owner, (window->exStyle & WS_EX_APPWINDOW) ? Qt::Window : Qt::Dialog), m_window(window)
-    {
-    }
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        switch (event->key()) {
-            case Qt::Key_Escape:
-                SendCommand(m_window, IDCANCEL, BN_CLICKED, nullptr);
-                return;
-            case Qt::Key_Return:
-            case Qt::Key_Enter:
-                SendCommand(m_window, FocusedButtonOrDefault(), BN_CLICKED, nullptr);
-                return;
-            default:
-                QWidget::keyPressEvent(event);
-        }
-    }
-
-    void closeEvent(QCloseEvent* event) override
-    {
-        event->ignore();
-        SendCommand(m_window, IDCANCEL, BN_CLICKED, nullptr);
-    }
-
-private:
-    // Enter presses the push button that has the focus, otherwise the default one.
-    int FocusedButtonOrDefault() const
-    {
-        QWidget* focus = focusWidget();
-        if (qobject_cast<QPushButton*>(focus) != nullptr)
-            if (const Window* control = Window::Owning(focus); control != nullptr && control != m_window)
-                return control->id;
-        return m_window->DefaultCommand();
-    }
-
-    DialogWindow* m_window;
-};
 
 std::unique_ptr<Window> CreateControl(DialogWindow* dialog, const DialogItemTemplate& item, HINSTANCE module)
 {

@@ -170,18 +170,12 @@ for job in $jobs; do
     at -c "$job" | grep -qF "exec '$program' " || fail "at job $job does not start $program"
 done
 
-x_open_menu "$main" >/dev/null
-xdotool key --delay 80 Down Return
-about=$(x_wait_window 'About Solmira')
+about=$(x_open_about "$main")
 check_dialog_of "the About window" "$about" "$main"
 x_close "$about" Escape
 
 # The Settings window opens on AutoRun, which brings the notice again.
-x_open_menu "$main" >/dev/null
-xdotool key s
-notice=$(x_wait_window 'Support Notice')
-x_close "$notice" Return
-settings=$(x_wait_window Settings)
+settings=$(x_open_settings_with_autorun "$main")
 check_dialog_of "the Settings window" "$settings" "$main"
 x_close "$settings" Escape
 

@@ -68,17 +68,11 @@ grab options-menu.png "$main" "$menu"
 x_close "$menu" Escape
 
 # With the daily start on, the Settings window first reminds of it.
-x_open_menu "$main" >/dev/null
-xdotool key s
-notice=$(x_wait_window 'Support Notice')
-x_close "$notice" Return
-settings=$(x_wait_window Settings)
+settings=$(x_open_settings_with_autorun "$main")
 grab settings.png "$settings"
 x_close "$settings" Escape
 
-x_open_menu "$main" >/dev/null
-xdotool key --delay 80 Down Return
-about=$(x_wait_window 'About Solmira')
+about=$(x_open_about "$main")
 grab about.png "$about"
 x_close "$about" Escape
 

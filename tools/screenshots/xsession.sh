@@ -79,6 +79,24 @@ x_open_menu() {
     sleep 0.2
 }
 
+# Options > About on the main window; gives the About window.
+x_open_about() {
+    x_open_menu "$1" >/dev/null
+    xdotool key --delay 80 Down Return
+    x_wait_window 'About Solmira'
+}
+
+# Options > Settings on the main window, with the daily start on: the reminder that comes
+# first is closed, and the Settings window is given.
+x_open_settings_with_autorun() {
+    local notice
+    x_open_menu "$1" >/dev/null
+    xdotool key s
+    notice=$(x_wait_window 'Support Notice')
+    x_close "$notice" Return
+    x_wait_window Settings
+}
+
 # Whether a window of that title is mapped now.
 x_window_shown() {
     [ -n "$(xdotool search --onlyvisible --name "^${1}\$" 2>/dev/null || true)" ]

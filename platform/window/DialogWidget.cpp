@@ -1,0 +1,44 @@
+// The dialog window's widget: the device's keys as commands.
+#include "platform/window/DialogWidget.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPushButton>
+
+#include "platform/window/DialogWindow.h"
+
+DialogWidget::DialogWidget(DialogWindow* window, QWidget* owner)
+    : QWidget(owner, (window->exStyle & WS_EX_APPWINDOW) ? Qt::Window : Qt::Dialog), m_window(window)
+{
+}
+
+void DialogWidget::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+        case Qt::Key_Escape:
+            SendCommand(m_window, IDCANCEL, BN_CLICKED, nullptr);
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            SendCommand(m_window, FocusedButtonOrDefault(), BN_CLICKED, nullptr);
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void DialogWidget::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    SendCommand(m_window, IDCANCEL, BN_CLICKED, nullptr);
+}
+
+// Enter presses the push button that has the focus, otherwise the default one.
+int DialogWidget::FocusedButtonOrDefault() const
+{
+    QWidget* focus = focusWidget();
+    if (qobject_cast<QPushButton*>(focus) != nullptr)
+        if (const Window* control = Window::Owning(focus); control != nullptr && control != m_window)
+            return control->id;
+    return m_window->DefaultCommand();
+}
