@@ -91,33 +91,6 @@ TEST_F(AtJobTest, OneJobPerProgramReplacedAndCancelled)
     SetStartAtTimeService(previous);
 }
 
-// A time the clock skips becomes the hour after it; one it repeats, its first occurrence;
-// a time within a minute, the next minute, since at counts whole minutes.
-TEST_F(AtJobTest, TimesTheClockSkipsOrRepeats)
-{
-    const std::string program = Program(m_folder.PathOf("solmira"));
-    ReplacingStartService service(&m_at, {});
-    struct Case {
-        SYSTEMTIME local;
-        const char* shown;  // as atq shows it in the zone
-        const char* utc;    // as atq shows it in UTC
-    };
-    const Case cases[] = {
-        {At(2099, 3, 29, 2, 30), "Sun Mar 29 03:30:00 2099", "Sun Mar 29 01:30:00 2099"},
-        {At(2099, 10, 25, 2, 30), "Sun Oct 25 02:30:00 2099", "Sun Oct 25 00:30:00 2099"},
-        {At(2099, 12, 10, 7, 30, 45), "Thu Dec 10 07:31:00 2099", "Thu Dec 10 06:31:00 2099"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.shown);
-        ASSERT_TRUE(service.Register(program, c.local));
-        const std::vector<std::string> jobs = Jobs(program);
-        ASSERT_EQ(jobs.size(), 1u);
-        EXPECT_NE(QueueLine(jobs[0]).find(c.shown), std::string::npos) << QueueLine(jobs[0]);
-        TimeZoneGuard utc("UTC0");
-        EXPECT_NE(QueueLine(jobs[0]).find(c.utc), std::string::npos) << QueueLine(jobs[0]);
-    }
-}
-
 // The job starts its program whatever the folder's name, and from wherever it was made,
 // even a folder that is gone when the job runs.
 TEST_F(AtJobTest, AJobStartsItsProgramFromAnyFolder)
