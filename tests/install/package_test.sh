@@ -178,7 +178,8 @@ pending() { atq | cut -f1 | grep -x -e "$1" >/dev/null; }
 
 # --- The package installed and removed with apt ---------------------------------------------
 # Another user's daily start of the packaged program goes with it; root's start of another
-# program stays.
+# program stays. One package test at a time installs it.
+[ "$(id -u)" -ne 0 ] || { exec 9>/run/lock/solmira-package-test && flock -w 200 9; }
 if [ "$(id -u)" -ne 0 ] || ! command -v at >/dev/null; then
     echo "not installing the package: that needs root and at"
 elif dpkg -s solmira 2>/dev/null | grep -q '^Status: .* installed$'; then
@@ -196,6 +197,7 @@ else
     apt_get install --no-install-recommends "$deb"
     check_book_tool "the installed package" /usr/bin "$new_home"
     apt_get remove solmira
+    ! ls -d /usr/lib/solmira /usr/bin/solmira-book 2>/dev/null || fail "apt-get remove leaves the program"
     ! pending "$theirs" || fail "apt-get remove leaves $user's pending start of the program"
     pending "$other" || fail "apt-get remove takes a pending start of another program"
     dpkg --purge solmira >/dev/null && package_installed=""
