@@ -8,6 +8,9 @@ include(GNUInstallDirs)
 # private programs), never the multiarch library folder that GNUInstallDirs gives /usr.
 set(SOLMIRA_INSTALL_PROGRAMDIR "lib/solmira" CACHE STRING "The program folder, relative to the prefix")
 
+# A `cmake --install` comes with lib/solmira/uninstall, which removes it again.
+include(cmake/uninstall/Uninstall.cmake)
+
 # `cmake --install`, `make install` and cpack install what is built and build nothing.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
@@ -15,10 +18,10 @@ set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-install(TARGETS solmira DESTINATION ${SOLMIRA_INSTALL_PROGRAMDIR})
-install(FILES ${SOLMIRA_PROGRAM_DIR}/solmiraverse.pdb ${SOLMIRA_PROGRAM_DIR}/slm.wav
+solmira_install(TARGETS solmira DESTINATION ${SOLMIRA_INSTALL_PROGRAMDIR})
+solmira_install(FILES ${SOLMIRA_PROGRAM_DIR}/solmiraverse.pdb ${SOLMIRA_PROGRAM_DIR}/slm.wav
         DESTINATION ${SOLMIRA_INSTALL_PROGRAMDIR})
-install(TARGETS solmira-book DESTINATION ${CMAKE_INSTALL_BINDIR})
+solmira_install(TARGETS solmira-book DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The command `solmira` is a relative link to the program, so that it holds under any
 # prefix and DESTDIR; the program finds its files beside its real path, not the link's.
@@ -26,15 +29,15 @@ file(RELATIVE_PATH _solmira_link_target /prefix/${CMAKE_INSTALL_BINDIR}
      /prefix/${SOLMIRA_INSTALL_PROGRAMDIR}/solmira)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install)
 file(CREATE_LINK ${_solmira_link_target} ${CMAKE_BINARY_DIR}/install/solmira SYMBOLIC)
-install(FILES ${CMAKE_BINARY_DIR}/install/solmira DESTINATION ${CMAKE_INSTALL_BINDIR})
+solmira_install(FILES ${CMAKE_BINARY_DIR}/install/solmira DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-install(FILES data/${SOLMIRA_DESKTOP_FILE_NAME}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES data/${SOLMIRA_DESKTOP_FILE_NAME}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+solmira_install(FILES data/${SOLMIRA_DESKTOP_FILE_NAME}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+solmira_install(FILES data/${SOLMIRA_DESKTOP_FILE_NAME}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 16 22 24 32 48 64 128 256)
-  install(FILES data/icons/${size}x${size}/solmira.png
+  solmira_install(FILES data/icons/${size}x${size}/solmira.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
-install(FILES data/icons/scalable/solmira.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+solmira_install(FILES data/icons/scalable/solmira.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
 # Manual pages are installed compressed, as man reads them everywhere and Debian asks.
 # gzip -n keeps no name or time in the file, so that a build is repeatable.
@@ -54,10 +57,12 @@ foreach(page ${SOLMIRA_MANUAL_PAGES})
   list(APPEND _solmira_compressed_pages ${compressed})
 endforeach()
 add_custom_target(manual-pages ALL DEPENDS ${_solmira_compressed_pages})
-install(FILES ${_solmira_compressed_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+solmira_install(FILES ${_solmira_compressed_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The completion of solmira-book's commands, options and files, where bash looks for it.
-install(FILES data/bash-completion/solmira-book DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+solmira_install(FILES data/bash-completion/solmira-book DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
 # The licence goes with every install, under the name Debian gives it.
-install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/solmira RENAME copyright)
+solmira_install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/solmira RENAME copyright)
+
+solmira_install_uninstaller()

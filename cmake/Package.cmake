@@ -43,6 +43,12 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # The daily start needs a user service manager or atd.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "at")
+# Removing the package removes every user's pending daily start of the packaged program.
+file(READ cmake/uninstall/remove_pending_starts.sh SOLMIRA_REMOVE_PENDING_STARTS)
+set(SOLMIRA_PACKAGED_PROGRAM ${CPACK_PACKAGING_INSTALL_PREFIX}/${SOLMIRA_INSTALL_PROGRAMDIR}/solmira)
+configure_file(cmake/debian/postrm.in ${CMAKE_BINARY_DIR}/debian/postrm @ONLY)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "one reading for each day of the year")
 # CPack puts the summary first and indents the rest; a blank line parts paragraphs.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Solmira shows one reading for each day of the year from a book that lies

@@ -45,6 +45,7 @@ TEST_F(BookToolLookupTest, ReadAndShowFindTheBookTheProgramReads)
         {"BOOK before SOLMIRA_BOOK", Layout::Build, true, false, true, "none.pdb", {"other.pdb"}, "Other"},
         {"SOLMIRA_BOOK missing", Layout::Build, true, false, true, "none.pdb", {}, "none.pdb"},
         {"no book in the install", Layout::Install, false, false, true, nullptr, {}, "lib/solmira/solmiraverse.pdb"},
+        {"no book in the build folder", Layout::Build, false, false, true, nullptr, {}, "bin/solmiraverse.pdb"},
     };
     const std::string root = m_folder.Path();
     // An ordinary user must pass through the test's folders, as through a real install.
@@ -60,6 +61,9 @@ TEST_F(BookToolLookupTest, ReadAndShowFindTheBookTheProgramReads)
         fs::copy_file(SOLMIRA_BOOK_TOOL, bin + "/solmira-book");
         Put(c.layout == Layout::Build ? "bin/solmira" : "lib/solmira/solmira", "#!/bin/sh\n");
         fs::permissions(program + "/solmira", fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+        // Every install puts the command solmira beside the tool: a link to the program.
+        if (c.layout == Layout::Install)
+            fs::create_symlink("../lib/solmira/solmira", bin + "/solmira");
         if (c.programBook)
             Put(fs::relative(program, root).string() + "/solmiraverse.pdb", BookReading("Program"));
         fs::create_directories(m_folder.PathOf("data/solmira"));

@@ -1,6 +1,7 @@
 // Finding the book the program would read: the same file mapping as the program's own.
 #include "tools/BookLookup.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -26,11 +27,20 @@ std::string ParentOf(const std::string& folder)
     return slash == std::string::npos || slash == 0 ? "/" : folder.substr(0, slash);
 }
 
+// A build folder holds the program file itself, or at least the book. An install's bin/
+// holds only a link to the program, which does not make it the program's folder.
+bool HoldsTheProgram(const std::string& folder)
+{
+    struct stat status = {};
+    return (::lstat(Joined(folder, kProgramName).c_str(), &status) == 0 && S_ISREG(status.st_mode)) ||
+           ::access(Joined(folder, kBookName).c_str(), F_OK) == 0;
+}
+
 }  // namespace
 
 std::string ProgramFolderOfTool(const std::string& toolFolder)
 {
-    if (::access(Joined(toolFolder, kProgramName).c_str(), X_OK) == 0)
+    if (HoldsTheProgram(toolFolder))
         return toolFolder;
     return Joined(ParentOf(toolFolder), kInstalledProgramFolder);
 }

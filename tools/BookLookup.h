@@ -4,9 +4,9 @@
 
 #include <string>
 
-// The program's folder as seen from the tool in toolFolder: that folder when it holds the
-// program (a build folder), otherwise ../lib/solmira beside it (an install, with the tool
-// in bin/).
+// The program's folder as seen from the tool in toolFolder: that folder when the program
+// file itself or the book lies in it (a build folder), otherwise ../lib/solmira beside it
+// (an install, with the tool and a link to the program in bin/).
 std::string ProgramFolderOfTool(const std::string& toolFolder);
 
 // The book, first found of: $SOLMIRA_BOOK; the user's own solmiraverse.pdb where the

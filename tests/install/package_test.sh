@@ -3,6 +3,9 @@
 # file in its place and no other, the command a relative link to the program, the desktop
 # entry and the metadata valid, the manual pages rendering without a warning, the package's
 # files owned by root with the usual modes, its dependencies found, and lintian content.
+# A new user's solmira-book finds the book in each install. As root, apt installs and
+# removes the package, and the removal takes another user's pending start of its program.
+# Each cmake --install's own uninstall script leaves nothing of the program behind.
 #
 #   package_test.sh BUILD_DIR     exit 77 (skipped) where the tools are not installed
 set -euo pipefail
@@ -15,8 +18,23 @@ for tool in cpack dpkg-deb dpkg-shlibdeps file desktop-file-validate appstreamcl
     fi
 done
 
+# Root may write anywhere: the new user is an account of its own (./dev.sh test makes it).
+user=$(id -un) as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+    user=solmira-tester as_user=(setpriv --reuid=solmira-tester --regid=solmira-tester --clear-groups)
+    getent passwd "$user" >/dev/null || { echo "FAIL: no account $user; ./dev.sh test makes it"; exit 1; }
+fi
+
 tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+chmod 755 "$tmp"
+package_installed="" test_jobs=""
+cleanup() {
+    set +e
+    [ -z "$package_installed" ] || dpkg --purge solmira >/dev/null
+    for job in $test_jobs; do atrm "$job" 2>/dev/null; done
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 failures=0
 fail() {
@@ -32,6 +50,7 @@ bin/solmira-book
 lib/solmira/slm.wav
 lib/solmira/solmira
 lib/solmira/solmiraverse.pdb
+lib/solmira/uninstall
 share/applications/org.example.Solmira.desktop
 share/doc/solmira/copyright
 share/icons/hicolor/128x128/apps/solmira.png
@@ -79,14 +98,37 @@ desktop-file-validate "$prefix/share/applications/org.example.Solmira.desktop" |
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/org.example.Solmira.metainfo.xml" >"$tmp/as" 2>&1 ||
     { fail "appstreamcli validate"; cat "$tmp/as"; }
 
+# With a UTF-8 locale, and with none, as after su -.
 for page in "$prefix"/share/man/man1/*.gz; do
-    LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" >"$tmp/page" 2>"$tmp/warnings" || fail "man -l $page"
-    if [ -s "$tmp/warnings" ]; then
-        fail "man -l ${page##*/} warns:"
-        cat "$tmp/warnings"
-    fi
-    grep -q '^NAME' "$tmp/page" || fail "${page##*/} renders without its NAME section"
+    for locale in C.UTF-8 C; do
+        LANG='' LC_ALL=$locale MANWIDTH=80 man --warnings -l "$page" >"$tmp/page" 2>"$tmp/warnings" ||
+            fail "man -l $page"
+        if [ -s "$tmp/warnings" ]; then
+            fail "man -l ${page##*/} warns in the locale $locale:"
+            cat "$tmp/warnings"
+        fi
+        grep -q '^NAME' "$tmp/page" || fail "${page##*/} renders without its NAME section"
+    done
 done
+
+# A new user's solmira-book, by name in a login shell with nothing in their home but the
+# install, reads the install's book: read, show and read --date give what the build gives.
+chown -R "$user:" "$tmp/home"
+new_home=$tmp/new-home
+mkdir -m 755 "$new_home" && chown "$user:" "$new_home"
+check_book_tool() {
+    local name=$1 bin=$2 home=$3 args got
+    for args in read "show 0" "read --date 2024-02-29"; do
+        # shellcheck disable=SC2016,SC2086
+        got=$("${as_user[@]}" env -i HOME="$home" PATH=/usr/bin:/bin \
+            sh -lc 'PATH=$0:$PATH; exec solmira-book "$@"' "$bin" $args 2>&1) || true
+        # shellcheck disable=SC2086
+        [ "$got" = "$(env -u SOLMIRA_BOOK "$build/bin/solmira-book" $args)" ] ||
+            fail "$name: solmira-book $args as a new user gives: ${got:0:200}"
+    done
+}
+check_book_tool "home install" "$tmp/home/.local/bin" "$tmp/home"
+check_book_tool "staged install under /usr" "$tmp/stage/usr/bin" "$new_home"
 
 # --- The package ----------------------------------------------------------------------------
 (cd "$tmp" && cpack --config "$build/CPackConfig.cmake" -B "$tmp/package" >"$tmp/cpack" 2>&1) ||
@@ -96,7 +138,7 @@ dpkg-deb -c "$deb" >"$tmp/contents"
 cat "$tmp/contents"
 
 # The package holds the install under /usr, and what Debian asks of every package.
-expected=$( (installed_files && printf '%s\n' share/doc/solmira/changelog.Debian.gz \
+expected=$( (installed_files | grep -v uninstall && printf '%s\n' share/doc/solmira/changelog.Debian.gz \
     share/lintian/overrides/solmira) | sort)
 actual=$(awk '$1 !~ /^d/ { path = substr($6, 7); print ($7 == "->") ? path " -> " $8 : path }' "$tmp/contents" | sort)
 diff -u <(echo "$expected") <(echo "$actual") || fail "the package's files differ from the layout"
@@ -123,6 +165,63 @@ lintian --fail-on error "$deb" 2>/dev/null | tee "$tmp/lintian" || fail "lintian
 if grep '^W:' "$tmp/lintian"; then
     fail "lintian warns"
 fi
+
+dpkg-deb -x "$deb" "$tmp/unpacked"
+check_book_tool "the unpacked package" "$tmp/unpacked/usr/bin" "$new_home"
+
+# A pending start as the program makes it, for the program $1, made by the command $2...
+at_job() {
+    printf '# solmira start of: %s\nexec %s\n' "$1" "$1" | (cd / && "${@:2}" at -t 209912310700 2>&1) |
+        awk '$1 == "job" { print $2 }'
+}
+pending() { atq | cut -f1 | grep -x -e "$1" >/dev/null; }
+
+# --- The package installed and removed with apt ---------------------------------------------
+# Another user's daily start of the packaged program goes with it; root's start of another
+# program stays. One package test at a time installs it.
+[ "$(id -u)" -ne 0 ] || { exec 9>/run/lock/solmira-package-test && flock -w 200 9; }
+if [ "$(id -u)" -ne 0 ] || ! command -v at >/dev/null; then
+    echo "not installing the package: that needs root and at"
+elif dpkg -s solmira 2>/dev/null | grep -q '^Status: .* installed$'; then
+    echo "not installing the package: solmira is installed on this machine"
+else
+    apt_get() {
+        DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=120 "$@" >"$tmp/apt" 2>&1 ||
+            { fail "apt-get $*"; cat "$tmp/apt"; }
+    }
+    theirs=$(at_job /usr/lib/solmira/solmira "${as_user[@]}")
+    other=$(at_job /usr/lib/solmira/solmira-other)
+    test_jobs="$theirs $other"
+    if ! pending "$theirs" || ! pending "$other"; then fail "at did not take the test's jobs"; fi
+    package_installed=1
+    apt_get install --no-install-recommends "$deb"
+    check_book_tool "the installed package" /usr/bin "$new_home"
+    apt_get remove solmira
+    ! ls -d /usr/lib/solmira /usr/bin/solmira-book 2>/dev/null || fail "apt-get remove leaves the program"
+    ! pending "$theirs" || fail "apt-get remove leaves $user's pending start of the program"
+    pending "$other" || fail "apt-get remove takes a pending start of another program"
+    dpkg --purge solmira >/dev/null && package_installed=""
+fi
+
+# --- Removing a cmake --install with its own script -----------------------------------------
+# The user's settings and pending start are there; the script, typed as the README gives
+# it, leaves their settings and says where, and nothing of the program.
+"${as_user[@]}" touch "$tmp/home/.local/lib/solmira/slm.dat"
+home_job=""
+if command -v at >/dev/null; then
+    home_job=$(at_job "$tmp/home/.local/lib/solmira/solmira" "${as_user[@]}")
+    test_jobs="$test_jobs $home_job"
+    pending "$home_job" || fail "at did not take the test's job"
+fi
+# shellcheck disable=SC2088
+"${as_user[@]}" env -i HOME="$tmp/home" PATH=/usr/bin:/bin sh -lc '~/.local/lib/solmira/uninstall' >"$tmp/said" 2>&1 ||
+    fail "the home install's uninstall: $(cat "$tmp/said")"
+grep -qF "$tmp/home/.local/lib/solmira/slm.dat" "$tmp/said" || fail "the uninstall does not say where slm.dat stays"
+left=$(cd "$tmp/home/.local" && find . -mindepth 1 -printf '%P\n' | sort | tr '\n' ' ')
+[ "$left" = "lib lib/solmira lib/solmira/slm.dat " ] || fail "the uninstall leaves more than slm.dat: $left"
+[ -z "$home_job" ] || ! pending "$home_job" || fail "the uninstall leaves the pending start"
+"$tmp/stage/usr/lib/solmira/uninstall" >/dev/null || fail "the staged install's uninstall"
+[ -z "$(ls -A "$tmp/stage/usr")" ] || fail "the staged install's uninstall leaves: $(cd "$tmp/stage/usr" && find .)"
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures failed"
