@@ -4,7 +4,6 @@
 
 #include <QAccessibleWidget>
 #include <QPlainTextEdit>
-#include <QTimeEdit>
 #include <QToolBar>
 
 #include "platform/window/DialogWidget.h"
@@ -81,15 +80,16 @@ QString LabelOf(const DialogItemTemplate& item, const ResourceTable<DialogItemTe
     return {};
 }
 
-// What a control without a label of its own is for.
-QString PurposeOf(const Window* control, const DialogItemTemplate& item)
+// What a control without a label of its own is for. A read-only text box holds a text to
+// read, and the only picture a window shows is the program's logo.
+QString PurposeOf(const DialogItemTemplate& item)
 {
     switch (item.windowClass) {
         case ControlClass::Edit:
-            return (item.style & ES_READONLY) ? QStringLiteral("Reading") : QStringLiteral("Text");
+            return (item.style & ES_READONLY) && (item.style & ES_MULTILINE) ? QStringLiteral("Reading")
+                                                                             : QStringLiteral("Text");
         case ControlClass::DateTimePicker:
-            return qobject_cast<QTimeEdit*>(control->widget) != nullptr ? QStringLiteral("Time")
-                                                                        : QStringLiteral("Date");
+            return (item.style & DTS_TIMEFORMAT) == DTS_TIMEFORMAT ? QStringLiteral("Time") : QStringLiteral("Date");
         case ControlClass::MonthCalendar:
             return QStringLiteral("Calendar");
         case ControlClass::Static:
@@ -104,15 +104,16 @@ QString PurposeOf(const Window* control, const DialogItemTemplate& item)
 
 void MakeAccessible(Window* control, const DialogItemTemplate& item, const ResourceTable<DialogItemTemplate>& items)
 {
+    // Once, before any tool can ask: the factory answers only when one does.
     static const bool installed = (QAccessible::installFactory(&WindowInterface), true);
-    (void)installed;
+    static_cast<void>(installed);
     QWidget* widget = control->widget;
     if (widget == nullptr)
         return;
     if (item.windowClass == ControlClass::Edit || item.windowClass == ControlClass::DateTimePicker) {
         const QString label = LabelOf(item, items);
-        widget->setAccessibleName(label.isEmpty() ? PurposeOf(control, item) : label);
-    } else if (const QString purpose = PurposeOf(control, item); !purpose.isEmpty()) {
+        widget->setAccessibleName(label.isEmpty() ? PurposeOf(item) : label);
+    } else if (const QString purpose = PurposeOf(item); !purpose.isEmpty()) {
         widget->setAccessibleName(purpose);
     }
     // A read-only text is still read line by line and word by word: it takes a caret and a
