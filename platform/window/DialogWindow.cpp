@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "platform/window/Accessibility.h"
 #include "platform/window/ButtonControl.h"
 #include "platform/window/DateTimePickerControl.h"
 #include "platform/window/DialogWidget.h"
@@ -187,6 +188,7 @@ DialogWindow* DialogWindow::Create(HINSTANCE module, const DialogTemplate& dialo
         if (control == nullptr || control->widget == nullptr)
             continue;
         PlaceControl(dialog, control.get(), item);
+        MakeAccessible(control.get(), item, dialogTemplate.items);
         dialog->AddControl(std::move(control));
     }
     return dialog;

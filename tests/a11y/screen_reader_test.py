@@ -1,0 +1,150 @@
+#!/usr/bin/python3
+"""What a screen reader finds in the program's windows through the desktop's accessibility
+bus, with a real client of it, under a virtual X server and a session bus of the test's own.
+
+    screen_reader_test.py BUILD_DIR    exit 77 (skipped) without Xvfb, xdotool or pyatspi
+"""
+import os, select, shutil, signal, subprocess, sys, tempfile, time
+
+TOOLS = ["Xvfb", "xdotool", "dbus-daemon", "faketime", "/usr/libexec/at-spi-bus-launcher"]
+failures, processes = [], []
+
+
+def start(args, env, stdout=subprocess.DEVNULL):
+    # A process group of its own takes with it what it starts (the accessibility bus).
+    processes.append(subprocess.Popen(args, env=env, stdout=stdout, stderr=subprocess.DEVNULL, start_new_session=True))
+    return processes[-1]
+
+
+def first_line(process):
+    ready = select.select([process.stdout], [], [], 10)[0]
+    return os.read(process.stdout.fileno(), 4096).decode().strip() if ready else ""
+
+
+def wait_for(what, find, seconds=15):
+    for _ in range(seconds * 10):
+        found = find()
+        if found:
+            return found
+        time.sleep(0.1)
+    raise RuntimeError("no %s within %d seconds" % (what, seconds))
+
+
+def keys(title, *names):
+    window = subprocess.run(["xdotool", "search", "--name", "^%s$" % title], capture_output=True, text=True,
+                            timeout=10).stdout.split()[:1]
+    subprocess.run(["xdotool", "windowfocus", "--sync"] + window, timeout=10)
+    time.sleep(0.3)
+    subprocess.run(["xdotool", "key", "--delay", "100"] + list(names), timeout=10)
+
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+def run(build, tmp):
+    folder, env = os.path.join(tmp, "program"), dict(os.environ)
+    os.makedirs(folder)
+    for name in ("solmira", "solmiraverse.pdb"):
+        shutil.copy2(os.path.join(build, "bin", name), folder)
+    xvfb = start(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"], env,
+                 subprocess.PIPE)
+    bus = start(["dbus-daemon", "--session", "--nofork", "--print-address"], env, subprocess.PIPE)
+    # The clock is faked by a preloaded library, which the address sanitizer must allow.
+    env.update(DISPLAY=":" + first_line(xvfb), DBUS_SESSION_BUS_ADDRESS=first_line(bus), XDG_RUNTIME_DIR=tmp,
+               HOME=tmp, TZ="UTC", LANG="C.UTF-8", QT_QPA_PLATFORM="xcb", SOLMIRA_START_SERVICE="none",
+               FAKETIME_DONT_FAKE_MONOTONIC="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+               ASAN_OPTIONS=":".join(filter(None, [env.get("ASAN_OPTIONS"), "verify_asan_link_order=0"])))
+    os.environ.update(env)
+    start(["/usr/libexec/at-spi-bus-launcher"], env)
+    import pyatspi
+    # The first start (no settings file) asks for the settings before the main window shows.
+    start(["faketime", "-f", "@2026-06-01 09:00:00", os.path.join(folder, "solmira")], env)
+    app = wait_for("program on the bus", lambda: [a for a in pyatspi.Registry.getDesktop(0) if a and a.name == "solmira"])[0]
+    shown = lambda node: node.getState().contains(pyatspi.STATE_SHOWING)
+    window = lambda caption: wait_for(caption, lambda: [w for w in app if w.name == caption and shown(w)])[0]
+
+    def offered(node):
+        yield node
+        for child in node:
+            yield from offered(child)
+
+    # The window's role, the controls it must offer, a name on every field, no hidden control.
+    def check_window(caption, role, named):
+        w = window(caption)
+        check(w.getRoleName() == role, "%s is a %s, not a %s" % (caption, w.getRoleName(), role))
+        nodes = list(offered(w))
+        found = {(n.getRoleName(), n.name) for n in nodes}
+        check(set(named) <= found, "%s offers none of %s" % (caption, set(named) - found))
+        nameless = [n.getRoleName() for n in nodes if shown(n) and not n.name and n.getRoleName() in
+                    ("text", "spin button", "check box", "push button", "image", "tool bar")]
+        check(not nameless, "%s: nameless %s" % (caption, nameless))
+        hidden = [(c.getRoleName(), c.name) for c in w if not c.getState().contains(pyatspi.STATE_VISIBLE)]
+        check(not hidden, "%s offers %d hidden controls: %s" % (caption, len(hidden), hidden))
+        return {n.getRoleName(): n for n in reversed(nodes)} | {n.name: n for n in nodes}
+
+    check_window("Settings", "dialog", [("push button", "OK"), ("check box", "Bell Chime"),
+                                        ("check box", "AutoRun daily at"), ("spin button", "AutoRun daily at")])
+    # AutoRun brings its notice, an alert; unticked again, OK saves without a daily start.
+    keys("Settings", "Tab", "Tab", "space")
+    check(window("Support Notice").getRoleName() == "alert", "the notice is not an alert")
+    keys("Support Notice", "Return")
+    keys("Settings", "space", "Return")
+    main = check_window("REZEZO 1.0", "frame", [("spin button", "Date"), ("text", "Reading"), ("label", "Solmira"),
+                                                ("image", "Logo"), ("tool bar", "Menu bar"),
+                                                ("push button", "May All be Well and Happy!")])
+    reading = main["text"].queryText()
+    text = lambda: reading.getText(0, -1)
+    check(text().startswith("Verse 152:"), "the first reading is not today's: %r" % text()[:20])
+    # Back-tab goes from the button to the reading, in which Down moves the caret a line on.
+    main["May All be Well and Happy!"].queryComponent().grabFocus()
+    keys("REZEZO 1.0", "shift+Tab")
+    check(main["text"].getState().contains(pyatspi.STATE_FOCUSED), "Tab from the button does not reach the reading")
+    before = reading.caretOffset
+    keys("REZEZO 1.0", "Down")
+    check(reading.caretOffset > before, "Down leaves the caret at %d in the reading" % reading.caretOffset)
+    main["spin button"].queryEditableText().setTextContents("5 Feb 2026")
+    try:
+        wait_for("reading of 5 February", lambda: text().startswith("Verse 36:"), 5)
+    except RuntimeError:
+        check(False, "a date set through the bus shows %r" % text()[:20])
+    keys("REZEZO 1.0", "alt+o")
+    time.sleep(0.5)
+    subprocess.run(["xdotool", "key", "--delay", "100", "Down", "Return"], timeout=10)
+    check_window("About Solmira", "dialog", [("push button", "Done"), ("text", "Reading"), ("image", "Logo")])
+
+
+def out_of_time(*_):
+    raise RuntimeError("the test ran out of time")
+
+
+def main():
+    missing = [t for t in TOOLS if not shutil.which(t)]
+    try:
+        import pyatspi  # noqa: F401
+    except ImportError:
+        missing.append("pyatspi")
+    if missing:
+        print("SKIP: not installed:", *missing)
+        return 77
+    signal.signal(signal.SIGALRM, out_of_time)
+    signal.alarm(90)
+    tmp = tempfile.mkdtemp()
+    try:
+        run(os.path.abspath(sys.argv[1]), tmp)
+    except Exception as error:
+        check(False, str(error))
+    finally:
+        signal.alarm(0)
+        for p in reversed(processes):
+            os.killpg(p.pid, signal.SIGKILL)
+            p.wait()
+        shutil.rmtree(tmp, ignore_errors=True)
+    print("%d failed" % len(failures) if failures else "the program's windows read as they should")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
