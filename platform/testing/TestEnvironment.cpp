@@ -98,6 +98,8 @@ ProgramFolder::ProgramFolder()
         throw std::runtime_error("cannot make a temporary program folder");
     m_path = pattern;
     SetModulePathForTesting(PathOf("solmira"));
+    // What the windows remember for the user starts empty in every test.
+    m_stateHome = std::make_unique<EnvironmentGuard>("XDG_STATE_HOME", PathOf("state").c_str());
 }
 
 ProgramFolder::~ProgramFolder()

@@ -80,6 +80,7 @@ public:
 
 private:
     std::string m_path;
+    std::unique_ptr<EnvironmentGuard> m_stateHome;
 };
 
 // Writes bytes to a file, replacing it.

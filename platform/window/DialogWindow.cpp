@@ -6,10 +6,10 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QShortcut>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -73,12 +73,11 @@ void PlaceControl(DialogWindow* dialog, Window* control, const DialogItemTemplat
     control->widget->setVisible(item.style & WS_VISIBLE);
 }
 
-// The size a control's content needs in the style in use. A picture keeps its box.
+// The size a control's content needs in the style in use.
 QSize ContentSize(QWidget* widget)
 {
-    if (auto* label = qobject_cast<QLabel*>(widget))
-        return label->pixmap().isNull() ? label->sizeHint() : QSize(0, 0);
-    if (qobject_cast<QAbstractButton*>(widget) != nullptr || qobject_cast<QAbstractSpinBox*>(widget) != nullptr)
+    if (qobject_cast<QLabel*>(widget) != nullptr || qobject_cast<QAbstractButton*>(widget) != nullptr ||
+        qobject_cast<QAbstractSpinBox*>(widget) != nullptr)
         return widget->sizeHint();
     return widget->minimumSizeHint().expandedTo(QSize(0, 0));
 }
@@ -126,23 +125,48 @@ private:
     int m_delta = 0;
 };
 
+// Ctrl+plus, Ctrl+minus and Ctrl+0 zoom the reading box of the window they are pressed in,
+// wherever its focus is. They are taken before any control sees them.
+class ZoomKeys : public QObject
+{
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!(key->modifiers() & Qt::ControlModifier))
+            return false;
+        Window* window = Window::Owning(static_cast<QWidget*>(watched));
+        DialogWindow* dialog = AsDialog(window);
+        if (dialog == nullptr && window != nullptr)
+            dialog = AsDialog(window->parent);
+        if (dialog == nullptr || dialog->readingBox == nullptr)
+            return false;
+        switch (key->key()) {
+            case Qt::Key_Plus:
+            case Qt::Key_Equal:
+                dialog->Zoom(1, true);
+                return true;
+            case Qt::Key_Minus:
+                dialog->Zoom(-1, true);
+                return true;
+            case Qt::Key_0:
+                dialog->Zoom(0, false);
+                return true;
+            default:
+                return false;
+        }
+    }
+};
+
 void AddZoomKeys(DialogWindow* dialog)
 {
-    const struct {
-        QKeySequence keys;
-        int steps;
-        bool relative;
-    } zooms[] = {
-        {QKeySequence(QKeySequence::ZoomIn), 1, true},
-        {QKeySequence(Qt::CTRL | Qt::Key_Equal), 1, true},
-        {QKeySequence(QKeySequence::ZoomOut), -1, true},
-        {QKeySequence(Qt::CTRL | Qt::Key_0), 0, false},
-    };
-    for (const auto& zoom : zooms) {
-        auto* shortcut = new QShortcut(zoom.keys, dialog->widget);
-        shortcut->setContext(Qt::WindowShortcut);
-        QObject::connect(shortcut, &QShortcut::activated, shortcut,
-                         [dialog, steps = zoom.steps, relative = zoom.relative] { dialog->Zoom(steps, relative); });
+    static ZoomKeys* keys = nullptr;
+    if (keys == nullptr) {
+        keys = new ZoomKeys;
+        keys->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(keys);
     }
     auto* box = qobject_cast<QAbstractScrollArea*>(dialog->readingBox->widget);
     if (box != nullptr)
@@ -308,7 +332,15 @@ QSize DialogWindow::Lay()
 {
     if (widget == nullptr)
         return QSize();
-    const int barHeight = bottomBar != nullptr && !bottomBar->isHidden() ? bottomBar->sizeHint().height() : 0;
+    // The style's sizes hold once it has polished the controls, which showing does too.
+    widget->ensurePolished();
+    // The bar grows the window downwards, so the controls keep their room.
+    const int bar = bottomBar != nullptr && !bottomBar->isHidden() ? bottomBar->sizeHint().height() : 0;
+    if (bar != barHeight) {
+        const int grow = bar - barHeight;
+        barHeight = bar;
+        widget->resize(widget->width(), widget->height() + grow);
+    }
     const size_t count = placed.size();
     const QRect* box = nullptr;
     for (const Placed& p : placed)
@@ -326,7 +358,8 @@ QSize DialogWindow::Lay()
                 const QSize need = ContentSize(placed[i].control->widget);
                 size = size.expandedTo(need);
                 // A line of text is as tall as its text, so it never reaches into the next row.
-                if (qobject_cast<QLabel*>(placed[i].control->widget) != nullptr && need.height() > 0)
+                const auto* label = qobject_cast<QLabel*>(placed[i].control->widget);
+                if (label != nullptr && label->pixmap().isNull() && need.height() > 0)
                     size.setHeight(need.height());
             }
             if (placed[i].control == readingBox)
@@ -344,14 +377,19 @@ QSize DialogWindow::Lay()
                          [&](size_t a, size_t b) { return placed[a].rect.top() < placed[b].rect.top(); });
         std::stable_sort(byLeft.begin(), byLeft.end(),
                          [&](size_t a, size_t b) { return placed[a].rect.left() < placed[b].rect.left(); });
+        // Where the template lets two controls overlap, the one pushed starts after the other;
+        // the reading box alone keeps its overlap, since it ends where the next control begins.
+        const auto overlap = [&](size_t j, int gap) { return placed[j].control == readingBox ? 0 : std::max(0, -gap); };
         for (size_t i : byTop)
             for (size_t j : byTop)
                 if (Shown(placed[j].control) && Above(placed[j].rect, placed[i].rect))
-                    down[i] = std::max(down[i], down[j] + laid[j].bottom() - placed[j].rect.bottom());
+                    down[i] = std::max(down[i], down[j] + laid[j].bottom() - placed[j].rect.bottom() +
+                                                    overlap(j, placed[i].rect.top() - placed[j].rect.bottom() - 1));
         for (size_t i : byLeft)
             for (size_t j : byLeft)
                 if (Shown(placed[j].control) && LeftOf(placed[j].rect, placed[i].rect))
-                    right[i] = std::max(right[i], right[j] + laid[j].right() - placed[j].rect.right());
+                    right[i] = std::max(right[i], right[j] + laid[j].right() - placed[j].rect.right() +
+                                                      overlap(j, placed[i].rect.left() - placed[j].rect.right() - 1));
         QSize total = templateSize;
         for (size_t i = 0; i < count; ++i) {
             laid[i].translate(right[i], down[i]);
@@ -394,11 +432,7 @@ QSize DialogWindow::Lay()
 
 void DialogWindow::SetBottomBar(QWidget* bar)
 {
-    // The bar grows the window downwards, so the controls keep their room.
-    const bool first = bottomBar == nullptr;
     bottomBar = bar;
-    if (first && widget != nullptr && !bar->isHidden())
-        widget->resize(widget->width(), widget->height() + bar->sizeHint().height());
     Lay();
 }
 
@@ -416,6 +450,7 @@ void DialogWindow::Zoom(int steps, bool relative)
     else
         font.setPixelSize(static_cast<int>(base) + next);
     readingBox->widget->setFont(font);
+    Lay();
     if (next == zoom)
         return;
     zoom = next;
@@ -428,8 +463,8 @@ void DialogWindow::Remember() const
 {
     if (!resizable || widget == nullptr)
         return;
-    const QSize size = (widget->isMaximized() || widget->isFullScreen()) ? widget->normalGeometry().size() : widget->size();
-    const int barHeight = bottomBar != nullptr && !bottomBar->isHidden() ? bottomBar->height() : 0;
+    const QSize size =
+        (widget->isMaximized() || widget->isFullScreen()) ? widget->normalGeometry().size() : widget->size();
     WindowState state = LoadWindowState();
     state.sizes[templateId] = {size.width(), size.height() - barHeight};
     SaveWindowState(state);

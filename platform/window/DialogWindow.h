@@ -70,6 +70,7 @@ struct DialogWindow : Window {
     Window* readingBox = nullptr;
     bool resizable = false;
     QWidget* bottomBar = nullptr;
+    int barHeight = 0;  // what the window has grown by for the bar
     int zoom = 0;
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;

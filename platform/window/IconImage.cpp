@@ -7,11 +7,25 @@
 #include <QImageReader>
 #include <QPixmap>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "platform/window/WinUser.h"
+
+namespace
+{
+
+// An .ico file starts with a reserved zero and the type 1.
+bool IsIconFile(const ImageResource& resource)
+{
+    return resource.size >= 4 && resource.data[0] == 0 && resource.data[1] == 0 && resource.data[2] == 1 &&
+           resource.data[3] == 0;
+}
+
+}  // namespace
 
 HICON LoadIcon(HINSTANCE module, UINT id)
 {
@@ -26,19 +40,33 @@ HICON LoadIcon(HINSTANCE module, UINT id)
     const auto it = loaded.find(key);
     if (it != loaded.end())
         return it->second.get();
-    const ImageResource* resource = FindIcon(module, id);
-    if (resource == nullptr)
+    if (FindIcon(module, id) == nullptr)
         return nullptr;
-    QByteArray bytes =
-        QByteArray::fromRawData(reinterpret_cast<const char*>(resource->data), static_cast<qsizetype>(resource->size));
-    QBuffer buffer(&bytes);
-    QImageReader reader(&buffer, "ico");
+    // Every image under the id, in full colour where the module has it: a size the icon
+    // already holds is not added again, so the first image of each size is the one shown.
     auto icon = std::make_unique<IconImage>();
-    do {
-        const QImage image = reader.read();
-        if (!image.isNull())
+    QList<QSize> sizes;
+    const auto add = [&](const QImage& image) {
+        if (!image.isNull() && !sizes.contains(image.size())) {
+            sizes << image.size();
             icon->icon.addPixmap(QPixmap::fromImage(image));
-    } while (reader.jumpToNextImage());
+        }
+    };
+    std::vector<const ImageResource*> icons;
+    for (const ImageResource& resource : module->icons)
+        if (resource.id == id)
+            icons.push_back(&resource);
+    // The icon files of the handheld hold few colours; they fill the sizes nothing else has.
+    std::stable_partition(icons.begin(), icons.end(), [](const ImageResource* r) { return !IsIconFile(*r); });
+    for (const ImageResource* resource : icons) {
+        QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(resource->data),
+                                                   static_cast<qsizetype>(resource->size));
+        QBuffer buffer(&bytes);
+        QImageReader reader(&buffer, IsIconFile(*resource) ? "ico" : QByteArray());
+        do
+            add(reader.read());
+        while (reader.jumpToNextImage());
+    }
     if (icon->icon.isNull())
         return nullptr;
     return (loaded[key] = std::move(icon)).get();

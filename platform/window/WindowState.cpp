@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fcntl.h>
 #include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <sstream>
 #include <string>
 
@@ -57,7 +57,8 @@ std::string ReadSmallFile(const std::string& path)
     if (fd < 0)
         return std::string();
     std::string bytes;
-    struct stat info {};
+    struct stat info {
+    };
     if (::fstat(fd, &info) == 0 && info.st_size <= kMaxFileSize) {
         bytes.resize(static_cast<size_t>(kMaxFileSize) + 1);
         const ssize_t got = ::read(fd, bytes.data(), bytes.size());
@@ -79,8 +80,7 @@ WindowState Parse(const std::string& bytes)
         long a = 0, b = 0, c = 0;
         std::string rest;
         words >> key;
-        if (key == "zoom" && words >> a && !(words >> rest) && a >= WindowState::kMinZoom &&
-            a <= WindowState::kMaxZoom)
+        if (key == "zoom" && words >> a && !(words >> rest) && a >= WindowState::kMinZoom && a <= WindowState::kMaxZoom)
             state.zoom = static_cast<int>(a);
         else if (key == "size" && words >> a >> b >> c && !(words >> rest) && a >= 0 && a <= 0xFFFF && b > 0 &&
                  b <= kMaxSide && c > 0 && c <= kMaxSide)
@@ -103,7 +103,8 @@ void SaveWindowState(const WindowState& state)
         return;
     std::string text = "zoom " + std::to_string(state.zoom) + "\n";
     for (const auto& [id, size] : state.sizes)
-        text += "size " + std::to_string(id) + " " + std::to_string(size.width) + " " + std::to_string(size.height) + "\n";
+        text +=
+            "size " + std::to_string(id) + " " + std::to_string(size.width) + " " + std::to_string(size.height) + "\n";
     MakeFolders(StateFolder());
     FileReplacement file;
     if (file.Begin(path, FileReplacement::InPlace::Never))

@@ -177,11 +177,11 @@ void ShowLongReading(benchmark::State& state)
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     StartWindowSystem(argc, argv);
     ::unsetenv("QT_QPA_PLATFORM");
-    const DialogItemTemplate items[] = {{1, ControlClass::Edit, L"", 0, 20, 138, 121,
-                                         WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
-                                         WS_EX_STATICEDGE, 0}};
-    const DialogTemplate dialogTemplate = {1,           WS_POPUP | WS_CAPTION, WS_EX_APPWINDOW, 0, 0, 138, 154,
-                                           L"Reading", 8, L"System",   MakeTable(items)};
+    const DialogItemTemplate items[] = {
+        {1, ControlClass::Edit, L"", 0, 20, 138, 121,
+         WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, WS_EX_STATICEDGE, 0}};
+    const DialogTemplate dialogTemplate = {
+        1, WS_POPUP | WS_CAPTION, WS_EX_APPWINDOW, 0, 0, 138, 154, L"Reading", 8, L"System", MakeTable(items)};
     HWND dialog = CreateDialogIndirectParam(nullptr, &dialogTemplate, nullptr, nullptr, 0);
     HWND box = GetDlgItem(dialog, 1);
     dialog->widget->show();
