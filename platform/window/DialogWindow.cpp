@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -503,6 +504,13 @@ int DialogWindow::RunModal()
     if (!modalEnded) {
         widget->setWindowModality(Qt::ApplicationModal);
         widget->show();
+        // The icon's larger sizes follow once the window is on the screen.
+        QTimer::singleShot(0, widget, [this] {
+            const bool big = bigIcon != nullptr && bigIcon->Complete();
+            const bool small = smallIcon != nullptr && smallIcon->Complete();
+            if (big || small)
+                widget->setWindowIcon(bigIcon != nullptr ? bigIcon->icon : smallIcon->icon);
+        });
         widget->raise();
         widget->activateWindow();
         CallCbtHooks(HCBT_ACTIVATE, this);
