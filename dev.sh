@@ -13,9 +13,11 @@ PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev libbe
           libcanberra-dev libasound2-dev libxcb1-dev fonts-dejavu-core at systemd
           libpalm-perl)
 # What the tests of the installed program and its package use besides: the package's
-# tools and checkers, and a virtual X server to see the real windows in.
+# tools and checkers, a virtual X server to see the real windows in, and desktops' styles
+# and themes to see them in.
 TEST_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream man-db xvfb xdotool x11-utils imagemagick
-               faketime dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0)
+               faketime adwaita-qt6 qt6-gtk-platformtheme dbus at-spi2-core python3-pyatspi
+               gir1.2-atspi-2.0)
 # The fuzzing engine comes with clang.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

@@ -92,8 +92,20 @@ const StringResource kStrings[] = {
     {IDS_OPTIONS_CAPTION, L"&Options"},
 };
 
-const ImageResource kIcons[] = {{IDR_MAINFRAME, kIconData, sizeof(kIconData)}};
-const ImageResource kBitmaps[] = {{IDB_LOGO, kLogoData, sizeof(kLogoData)}};
+// The handheld's icon and logo first; then, under the same ids, the desktop's icons at every
+// size the install has and the logo for larger scales, drawn from the same scene.
+const ImageResource kIcons[] = {
+    {IDR_MAINFRAME, kIconData, sizeof(kIconData)}, {IDR_MAINFRAME, kIcon16, sizeof(kIcon16)},
+    {IDR_MAINFRAME, kIcon22, sizeof(kIcon22)},     {IDR_MAINFRAME, kIcon24, sizeof(kIcon24)},
+    {IDR_MAINFRAME, kIcon32, sizeof(kIcon32)},     {IDR_MAINFRAME, kIcon48, sizeof(kIcon48)},
+    {IDR_MAINFRAME, kIcon64, sizeof(kIcon64)},     {IDR_MAINFRAME, kIcon128, sizeof(kIcon128)},
+    {IDR_MAINFRAME, kIcon256, sizeof(kIcon256)},
+};
+const ImageResource kBitmaps[] = {
+    {IDB_LOGO, kLogoData, sizeof(kLogoData)}, {IDB_LOGO, kLogo48, sizeof(kLogo48)},
+    {IDB_LOGO, kLogo64, sizeof(kLogo64)},     {IDB_LOGO, kLogo96, sizeof(kLogo96)},
+    {IDB_LOGO, kLogo128, sizeof(kLogo128)},
+};
 
 const ResourceModule kModule{
     MakeTable(kDialogs), MakeTable(kMenus), MakeTable(kMenuBars),

@@ -1,5 +1,6 @@
 // The date and time fields on a dialog of their own: a request with a date-time that
-// cannot exist changes nothing and sends nothing.
+// cannot exist changes nothing and sends nothing. And the program's windows in the styles
+// and sizes of desktops: every control shows its content whole, and none covers another.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -9,6 +10,10 @@
 #include "platform/testing/MessageRecorder.h"
 #include "platform/testing/ScriptedUser.h"
 #include "platform/testing/TestEnvironment.h"
+#include "platform/window/MessageLoop.h"
+#include "platform/window/SyntheticInput.h"
+#include "res/Resources.h"
+#include "res/resource.h"
 #include "tests/TestFiles.h"
 
 namespace
@@ -33,14 +38,15 @@ class ControlsTest : public ::testing::Test
 {
 protected:
     // Runs the dialog modally with the user doing step in it.
-    void Run(const std::function<void(WindowView&)>& step)
+    void Run(const std::function<void(WindowView&)>& step, HINSTANCE module = nullptr,
+             const DialogTemplate& dialogTemplate = kDialog)
     {
         ScriptedUser user;
-        user.Expect(L"Controls", [&step](WindowView& w) {
+        user.Expect(dialogTemplate.caption, [&step](WindowView& w) {
             step(w);
             EndDialog(w.Handle(), IDOK);
         });
-        HWND dialog = CreateDialogIndirectParam(nullptr, &kDialog, nullptr, &NoHandlers, 0);
+        HWND dialog = CreateDialogIndirectParam(module, &dialogTemplate, nullptr, &NoHandlers, 0);
         ASSERT_NE(dialog, nullptr);
         RunModalLoop(dialog);
         DestroyWindow(dialog);
@@ -50,6 +56,7 @@ protected:
     TimeZoneGuard m_zone{"UTC0"};
     FixedClock m_clock{2026, 6, 15, 9, 30};
     MessageRecorder m_messages;
+    ProgramFolder m_folder;  // where the windows' state goes
 };
 
 TEST_F(ControlsTest, ABadDateTimeLeavesTheFieldAsItWas)
@@ -83,6 +90,40 @@ TEST_F(ControlsTest, ABadDateTimeLeavesTheFieldAsItWas)
         }
         EXPECT_TRUE(m_messages.Take().empty());
     });
+}
+
+TEST_F(ControlsTest, EveryControlShowsWholeAndApartInEachStyleAndSize)
+{
+    m_clock.Set(2026, 3, 21);
+    SetWindowLocaleForTesting("C");  // dates as "21 Mar 2026"
+    const struct {
+        const char* style;
+        int points;
+    } desktops[] = {{"Fusion", 9}, {"Adwaita", 11}, {"Adwaita", 14}, {"Fusion", 18}};
+    for (const auto& desktop : desktops) {
+        ASSERT_TRUE(SetDesktopForTesting(desktop.points, desktop.style)) << desktop.style << " is not installed";
+        for (const UINT id : {IDD_MAIN, IDD_SETTINGS, IDD_ABOUT}) {
+            SCOPED_TRACE(std::string(desktop.style) + " " + std::to_string(desktop.points) + " pt, window " +
+                         std::to_string(id));
+            Run(
+                [](WindowView& w) {
+                    const std::vector<SeenControl> seen = SeenControls(w.Handle());
+                    for (size_t i = 0; i < seen.size(); ++i) {
+                        EXPECT_TRUE(seen[i].whole) << "control " << seen[i].id << " cuts its content";
+                        for (size_t j = 0; j < i; ++j) {
+                            const RECT& a = seen[i].rect;
+                            const RECT& b = seen[j].rect;
+                            EXPECT_TRUE(a.right <= b.left || b.right <= a.left || a.bottom <= b.top ||
+                                        b.bottom <= a.top)
+                                << "controls " << seen[i].id << " and " << seen[j].id << " overlap";
+                        }
+                    }
+                },
+                ProgramResources(), *FindDialogTemplate(ProgramResources(), id));
+        }
+    }
+    SetDesktopForTesting(0, nullptr);
+    SetWindowLocaleForTesting("en_US");
 }
 
 }  // namespace

@@ -309,4 +309,60 @@ TEST_F(ReadingWindowTest, AWindowTheTestDoesNotHandleFailsAndIsClosed)
     EXPECT_NE(std::string(failures.GetTestPartResult(1).message()).find("REZEZO 1.0"), std::string::npos);
 }
 
+// The window follows the desktop's font and the reader: the zoom keys and a larger window
+// give a larger reading, both found again at the next start; a state file that does not
+// read as one is ignored.
+TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSize)
+{
+    m_folder.Write("solmiraverse.pdb", MakeBook());
+    ASSERT_TRUE(SetDesktopForTesting(14, nullptr));
+    const auto size = [](const RECT& r) { return std::make_pair(r.right - r.left, r.bottom - r.top); };
+    int points = 0, zoomed = 0;
+    RECT first{}, grown{};
+    m_user.Expect(kMainCaption, [&](WindowView& w) {
+        points = TextAttributePointSize(w.Control(IDC_VERSE_TEXT));
+        EXPECT_GE(points, 12) << "the desktop's 14 points stand for the template's 8";
+        EXPECT_TRUE(UserControlKey(w.Handle(), VK_OEM_PLUS));
+        EXPECT_TRUE(UserControlKey(w.Handle(), VK_OEM_PLUS));
+        zoomed = TextAttributePointSize(w.Control(IDC_VERSE_TEXT));
+        EXPECT_GT(zoomed, points);
+        first = w.Rect();
+        RECT box{};
+        GetWindowRect(w.Control(IDC_VERSE_TEXT), &box);
+        SetWindowPos(w.Handle(), nullptr, 0, 0, first.right - first.left + 100, first.bottom - first.top + 150,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        grown = w.Rect();
+        RECT grownBox{};
+        GetWindowRect(w.Control(IDC_VERSE_TEXT), &grownBox);
+        EXPECT_GE(grown.right - grown.left, first.right - first.left + 100);
+        EXPECT_EQ(size(grownBox), std::make_pair(box.right - box.left + grown.right - grown.left - size(first).first,
+                                                 box.bottom - box.top + grown.bottom - grown.top - size(first).second));
+        w.Click(IDOK);
+    });
+    m_user.Expect(kMainCaption, [&](WindowView& w) {
+        EXPECT_EQ(TextAttributePointSize(w.Control(IDC_VERSE_TEXT)), zoomed);
+        EXPECT_EQ(size(w.Rect()), size(grown));
+        EXPECT_TRUE(UserControlKey(w.Handle(), '0'));
+        EXPECT_EQ(TextAttributePointSize(w.Control(IDC_VERSE_TEXT)), points);
+        w.Click(IDOK);
+    });
+    RunProgram();
+    RunProgram();
+    const std::string hostile[] = {
+        "zoom 1000000\nsize 102 99999 99999\n",   "zoom -3x\nsize 102 -400 -400\n", "size 102 1 1\n",
+        "zoom 5" + std::string(5000, ' ') + "\n", std::string("zoom\0\xff\n5", 9),
+    };
+    for (const std::string& state : hostile) {
+        SCOPED_TRACE(testing::PrintToString(state.substr(0, 40)));
+        m_folder.Write("state/solmira/windows", state);
+        m_user.Expect(kMainCaption, [&](WindowView& w) {
+            EXPECT_EQ(TextAttributePointSize(w.Control(IDC_VERSE_TEXT)), points);
+            EXPECT_EQ(size(w.Rect()), size(first));
+            w.Click(IDOK);
+        });
+        RunProgram();
+    }
+    SetDesktopForTesting(0, nullptr);
+}
+
 }  // namespace

@@ -19,6 +19,12 @@
 WindowSystemForTests::WindowSystemForTests(int& argc, char** argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // What the windows remember for the user stays with the test program.
+    char state[] = "/tmp/solmira-test-state.XXXXXX";
+    if (::mkdtemp(state) != nullptr) {
+        m_stateFolder = state;
+        ::setenv("XDG_STATE_HOME", state, 1);
+    }
     StartWindowSystem(argc, argv);
     // Dates show in one known short format, whatever the machine's locale.
     SetWindowLocaleForTesting("en_US");
@@ -30,6 +36,8 @@ WindowSystemForTests::WindowSystemForTests(int& argc, char** argv)
 WindowSystemForTests::~WindowSystemForTests()
 {
     StopWindowSystem();
+    if (!m_stateFolder.empty())
+        std::filesystem::remove_all(m_stateFolder);
 }
 
 TimeZoneGuard::TimeZoneGuard(const char* zone)
@@ -90,6 +98,8 @@ ProgramFolder::ProgramFolder()
         throw std::runtime_error("cannot make a temporary program folder");
     m_path = pattern;
     SetModulePathForTesting(PathOf("solmira"));
+    // What the windows remember for the user starts empty in every test.
+    m_stateHome = std::make_unique<EnvironmentGuard>("XDG_STATE_HOME", PathOf("state").c_str());
 }
 
 ProgramFolder::~ProgramFolder()

@@ -20,6 +20,7 @@ private:
     // No test reaches the real scheduler or sound: by default both are recorded here.
     std::unique_ptr<class RecordingStartAtTime> m_scheduler;
     std::unique_ptr<class RecordingSoundPlayer> m_sound;
+    std::string m_stateFolder;
 };
 
 // Pins the time zone for a test and restores the one before it.
@@ -79,6 +80,7 @@ public:
 
 private:
     std::string m_path;
+    std::unique_ptr<EnvironmentGuard> m_stateHome;
 };
 
 // Writes bytes to a file, replacing it.

@@ -33,6 +33,17 @@ void DialogWidget::closeEvent(QCloseEvent* event)
     SendCommand(m_window, IDCANCEL, BN_CLICKED, nullptr);
 }
 
+// The reading box takes the room a resize gives or takes.
+void DialogWidget::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (!m_laying) {
+        m_laying = true;
+        m_window->Lay();
+        m_laying = false;
+    }
+}
+
 // Enter presses the push button that has the focus, otherwise the default one.
 int DialogWidget::FocusedButtonOrDefault() const
 {

@@ -17,9 +17,11 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     int FocusedButtonOrDefault() const;
 
     DialogWindow* m_window;
+    bool m_laying = false;
 };

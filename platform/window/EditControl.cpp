@@ -40,6 +40,29 @@ QStringList HardLines(const std::wstring& s)
     return lines;
 }
 
+// A line longer than this is cut into blocks of the editor: the editor lays a block out
+// whole, at a cost that grows faster than its length, while it lays out only the blocks
+// in sight. A cut falls after a space where one is near, and never inside a character.
+constexpr int kLongestBlock = 4096;
+
+QStringList Pieces(const QString& line)
+{
+    QStringList pieces;
+    int start = 0;
+    while (line.size() - start > kLongestBlock) {
+        int cut = start + kLongestBlock;
+        const int space = static_cast<int>(line.lastIndexOf(QLatin1Char(' '), cut - 1));
+        if (space > start + kLongestBlock / 2)
+            cut = space + 1;
+        else if (line.at(cut - 1).isHighSurrogate())
+            --cut;
+        pieces << line.mid(start, cut - start);
+        start = cut;
+    }
+    pieces << line.mid(start);
+    return pieces;
+}
+
 // Where the editor wraps a block, as positions within it.
 std::vector<int> WrapPositions(QPlainTextEdit* edit, const QTextBlock& block)
 {
@@ -70,8 +93,13 @@ LRESULT EditControl::Proc(UINT message, WPARAM wParam, LPARAM lParam)
 void EditControl::SetText(const std::wstring& newText)
 {
     Window::SetText(newText);
-    if (QPlainTextEdit* edit = Editor())
-        edit->setPlainText(HardLines(newText).join(QLatin1Char('\n')));
+    QPlainTextEdit* edit = Editor();
+    if (edit == nullptr)
+        return;
+    QStringList blocks;
+    for (const QString& line : HardLines(newText))
+        blocks << Pieces(line);
+    edit->setPlainText(blocks.join(QLatin1Char('\n')));
 }
 
 std::wstring EditControl::GetText() const
@@ -79,24 +107,29 @@ std::wstring EditControl::GetText() const
     QPlainTextEdit* edit = Editor();
     if (!formatLines || edit == nullptr)
         return text;
-    // Hard lines of the text and blocks of the document correspond one to one.
+    // Each hard line of the text is one block of the document, or the pieces it was cut
+    // into, which end as wrapped lines end.
     const QStringList lines = HardLines(text);
     std::wstring out;
     size_t from = 0;
     QTextBlock block = edit->document()->firstBlock();
-    for (int i = 0; i < lines.size(); ++i, block = block.next()) {
-        const std::wstring line = lines[i].toStdWString();
-        int start = 0;
-        for (int wrap : WrapPositions(edit, block)) {
-            if (wrap <= start || wrap >= static_cast<int>(line.size()))
-                continue;
-            out.append(line, static_cast<size_t>(start), static_cast<size_t>(wrap - start));
-            out += L"\r\r\n";
-            start = wrap;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QStringList pieces = Pieces(lines[i]);
+        for (int k = 0; k < pieces.size(); ++k, block = block.next()) {
+            const QString& piece = pieces[k];
+            int start = 0;
+            for (int wrap : WrapPositions(edit, block)) {
+                if (wrap <= start || wrap >= piece.size())
+                    continue;
+                out += piece.mid(start, wrap - start).toStdWString() + L"\r\r\n";
+                start = wrap;
+            }
+            out += piece.mid(start).toStdWString();
+            if (k + 1 < pieces.size())
+                out += L"\r\r\n";
         }
-        out.append(line, static_cast<size_t>(start), std::wstring::npos);
         // Copy the line end as it stood in the text.
-        from += line.size();
+        from += lines[i].toStdWString().size();
         const size_t end = BreakLength(text, from);
         out.append(text, from, end);
         from += end;

@@ -6,6 +6,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "platform/window/DialogWindow.h"
 #include "platform/window/Menu.h"
 
 namespace
@@ -128,6 +129,10 @@ QToolButton* MenuBarControl::ButtonFor(UINT command) const
 
 void MenuBarControl::Layout()
 {
+    if (DialogWindow* dialog = AsDialog(parent)) {
+        dialog->SetBottomBar(widget);
+        return;
+    }
     QWidget* window = parent->widget;
     const int barHeight = widget->sizeHint().height();
     window->setFixedSize(window->width(), m_dialogHeight + barHeight);

@@ -5,6 +5,9 @@
 #include <QLabel>
 #include <QPixmap>
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/window/DialogWindow.h"
 
 void StaticControl::SetText(const std::wstring& newText)
@@ -22,10 +25,27 @@ std::unique_ptr<Window> StaticControl::Create(DialogWindow* dialog, const Dialog
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     if ((item.style & 0x1F) == SS_BITMAP) {
-        // The picture shows its bitmap at its own size, from the control's top left.
+        // The picture shows its bitmap from the control's top left: at its own size, or as
+        // large as the box where the desktop's font makes the box larger, drawn for the
+        // screen's scale from the largest image it needs.
         if (const ImageResource* bitmap = FindBitmap(module, item.imageId)) {
             QImage image;
             image.loadFromData(bitmap->data, static_cast<int>(bitmap->size), "BMP");
+            const int side = std::max(image.width(), std::min(dialog->units.X(item.cx), dialog->units.Y(item.cy)));
+            const qreal scale = label->devicePixelRatioF();
+            const int pixels = static_cast<int>(std::lround(side * scale));
+            for (const ImageResource& other : module->bitmaps) {
+                if (image.width() >= pixels)
+                    break;
+                if (other.id != item.imageId)
+                    continue;
+                QImage larger;
+                if (larger.loadFromData(other.data, static_cast<int>(other.size)) && larger.width() > image.width())
+                    image = larger;
+            }
+            if (!image.isNull() && image.width() != pixels)
+                image = image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            image.setDevicePixelRatio(scale);
             label->setPixmap(QPixmap::fromImage(image));
         }
     }

@@ -2,10 +2,18 @@
 // the way the desktop's do.
 #include "platform/window/SyntheticInput.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QRegularExpression>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTest>
 #include <QTimeEdit>
 #include <QToolButton>
@@ -32,6 +40,10 @@ Qt::Key QtKey(WORD virtualKey)
             return Qt::Key_Up;
         case VK_DOWN:
             return Qt::Key_Down;
+        case VK_OEM_PLUS:
+            return Qt::Key_Plus;
+        case VK_OEM_MINUS:
+            return Qt::Key_Minus;
         default:
             // Digits and letters share their codes with Qt's keys.
             return static_cast<Qt::Key>(virtualKey);
@@ -61,6 +73,15 @@ BOOL UserKey(HWND window, WORD virtualKey)
         return FALSE;
     QWidget* target = window->widget->focusWidget() != nullptr ? window->widget->focusWidget() : window->widget.data();
     QTest::keyClick(target, QtKey(virtualKey));
+    return TRUE;
+}
+
+BOOL UserControlKey(HWND window, WORD virtualKey)
+{
+    if (!Reachable(window))
+        return FALSE;
+    QWidget* target = window->widget->focusWidget() != nullptr ? window->widget->focusWidget() : window->widget.data();
+    QTest::keyClick(target, QtKey(virtualKey), Qt::ControlModifier);
     return TRUE;
 }
 
@@ -104,4 +125,54 @@ BOOL UserChooseMenuItem(HWND menuBar, UINT command)
         }
     }
     return FALSE;
+}
+
+BOOL SetDesktopForTesting(int pointSize, const char* style)
+{
+    static const QFont startFont = QApplication::font();
+    static const QString startStyle = QApplication::style()->name();
+    QFont font = startFont;
+    if (pointSize > 0)
+        font.setPointSize(pointSize);
+    QApplication::setFont(font);
+    QStyle* next = QStyleFactory::create(style != nullptr ? QString::fromLatin1(style) : startStyle);
+    if (next == nullptr)
+        return FALSE;
+    QApplication::setStyle(next);
+    return TRUE;
+}
+
+int TextAttributePointSize(HWND control)
+{
+    QAccessibleInterface* accessible = control != nullptr && control->widget != nullptr
+                                           ? QAccessible::queryAccessibleInterface(control->widget)
+                                           : nullptr;
+    if (accessible == nullptr || accessible->textInterface() == nullptr)
+        return 0;
+    int start = 0, end = 0;
+    const QString attributes = accessible->textInterface()->attributes(0, &start, &end);
+    static const QRegularExpression size(QStringLiteral("font-size:\\s*([0-9.]+)pt"));
+    const QRegularExpressionMatch match = size.match(attributes);
+    return match.hasMatch() ? static_cast<int>(match.captured(1).toDouble() + 0.5) : 0;
+}
+
+std::vector<SeenControl> SeenControls(HWND window)
+{
+    std::vector<SeenControl> seen;
+    const DialogWindow* dialog = AsDialog(window);
+    for (size_t i = 0; dialog != nullptr && i < dialog->controls.size(); ++i) {
+        QWidget* widget = dialog->controls[i]->widget;
+        if (widget == nullptr || !widget->isVisible())
+            continue;
+        RECT rect{};
+        GetWindowRect(dialog->controls[i].get(), &rect);
+        // A field's text must fit its editing part; a caption, what the style asks for it.
+        bool whole = true;
+        if (auto* edit = widget->findChild<QLineEdit*>())
+            whole = edit->contentsRect().width() - 4 >= edit->fontMetrics().horizontalAdvance(edit->text());
+        else if (qobject_cast<QAbstractButton*>(widget) != nullptr || qobject_cast<QLabel*>(widget) != nullptr)
+            whole = widget->width() >= widget->sizeHint().width() && widget->height() >= widget->sizeHint().height();
+        seen.push_back({dialog->controls[i]->id, rect, whole});
+    }
+    return seen;
 }

@@ -4,7 +4,9 @@
 // Each call returns FALSE when no user could make that input (a hidden control, say).
 #pragma once
 
-#include "platform/core/Types.h"
+#include <vector>
+
+#include "platform/window/WinUser.h"
 
 // Virtual key codes.
 constexpr WORD VK_TAB = 0x09;
@@ -13,6 +15,8 @@ constexpr WORD VK_ESCAPE = 0x1B;
 constexpr WORD VK_SPACE = 0x20;
 constexpr WORD VK_UP = 0x26;
 constexpr WORD VK_DOWN = 0x28;
+constexpr WORD VK_OEM_PLUS = 0xBB;
+constexpr WORD VK_OEM_MINUS = 0xBD;
 // '0' to '9' and 'A' to 'Z' are their own codes.
 
 // A mouse click on a control; on a check box, on its box.
@@ -27,3 +31,21 @@ BOOL UserType(HWND control, LPCTSTR keys);
 BOOL UserPickDateTime(HWND picker, const SYSTEMTIME& value);
 // A command chosen from a menu bar's drop-down menus.
 BOOL UserChooseMenuItem(HWND menuBar, UINT command);
+// A key pressed with Ctrl held, as the zoom keys are.
+BOOL UserControlKey(HWND window, WORD virtualKey);
+
+// The desktop a test stands in: its interface font's point size and its widget style
+// ("Fusion", "Adwaita"), for the windows made after. 0 and null give back the ones the
+// test program started with. FALSE when the style is not installed.
+BOOL SetDesktopForTesting(int pointSize, const char* style);
+// The point size that assistive tools read back from a text box's text attributes; 0 if none.
+int TextAttributePointSize(HWND control);
+
+// What the user sees of a window's controls: each shown one, where it is, and whether its
+// content (its text, its date) shows whole in it, in the style in use.
+struct SeenControl {
+    int id;
+    RECT rect;
+    bool whole;
+};
+std::vector<SeenControl> SeenControls(HWND dialog);

@@ -9,6 +9,9 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <QAbstractScrollArea>
+#include <QScrollBar>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -20,6 +23,8 @@
 #include "platform/core/StartAtTime.h"
 #include "platform/testing/TestEnvironment.h"
 #include "platform/testing/VirtualScreen.h"
+#include "platform/window/MessageLoop.h"
+#include "platform/window/Window.h"
 #include "tests/TestFiles.h"
 
 extern char** environ;
@@ -161,5 +166,41 @@ void StartToFirstWindow(benchmark::State& state)
     state.counters["on_ratio"] = autoRunOn / minimal;
 }
 BENCHMARK(StartToFirstWindow)->Iterations(30)->Unit(benchmark::kMillisecond);
+
+// How long the longest reading the reader gives (1 MiB) takes to be in the reading box,
+// drawn at its top and at its end: one word without a space, or words.
+void ShowLongReading(benchmark::State& state)
+{
+    static char name[] = "bench";
+    static char* argv[] = {name, nullptr};
+    static int argc = 1;
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    StartWindowSystem(argc, argv);
+    ::unsetenv("QT_QPA_PLATFORM");
+    const DialogItemTemplate items[] = {
+        {1, ControlClass::Edit, L"", 0, 20, 138, 121,
+         WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, WS_EX_STATICEDGE, 0}};
+    const DialogTemplate dialogTemplate = {
+        1, WS_POPUP | WS_CAPTION, WS_EX_APPWINDOW, 0, 0, 138, 154, L"Reading", 8, L"System", MakeTable(items)};
+    HWND dialog = CreateDialogIndirectParam(nullptr, &dialogTemplate, nullptr, nullptr, 0);
+    HWND box = GetDlgItem(dialog, 1);
+    dialog->widget->show();
+    std::wstring text(1 << 20, L'x');
+    for (size_t i = 7; state.range(0) == 1 && i < text.size(); i += 8)
+        text[i] = L' ';
+    auto* area = qobject_cast<QAbstractScrollArea*>(box->widget);
+    for (auto _ : state) {
+        SetWindowText(box, text.c_str());
+        benchmark::DoNotOptimize(dialog->widget->grab());
+        area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+        benchmark::DoNotOptimize(dialog->widget->grab());
+        state.PauseTiming();
+        SetWindowText(box, L"");
+        state.ResumeTiming();
+    }
+    DestroyWindow(dialog);
+    StopWindowSystem();
+}
+BENCHMARK(ShowLongReading)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

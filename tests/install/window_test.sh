@@ -158,7 +158,16 @@ echo "The main window"
 main=$(x_wait_window 'REZEZO 1.0')
 [ "$(x_window_type "$main")" = NORMAL ] || fail "the main window is mapped as $(x_window_type "$main")"
 [ -z "$(x_transient_for "$main")" ] || fail "the main window is transient for another window"
-xprop -id "$main" _NET_WM_ICON | grep -q 'Icon (32 x 32)' || fail "the main window has no 32 x 32 icon"
+# The larger sizes follow shortly (256 pixels are more than one X request may carry, so
+# X11 takes up to 128); the window may be made larger than it opens. xprop draws each
+# size, so its output is read whole rather than cut off by the first match.
+sleep 0.5
+icons=$(xprop -id "$main" _NET_WM_ICON)
+for size in 32 128; do
+    grep -q "Icon ($size x $size)" <<<"$icons" || fail "the main window has no $size x $size icon"
+done
+xprop -id "$main" WM_NORMAL_HINTS | grep -q 'program specified maximum size' &&
+    fail "the main window cannot be made larger: $(xprop -id "$main" WM_NORMAL_HINTS)"
 xprop -id "$main" WM_CLASS | grep -q '"solmira"' || fail "the main window's class is not solmira"
 
 [ -s "$home/data/solmira/slm.dat" ] || fail "the settings are not in the user's folder"

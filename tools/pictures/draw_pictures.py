@@ -6,6 +6,8 @@ drawn from that one description:
 
   res/solmira.ico                   the program's icon: 32x32 and 16x16, 16 colours each
   res/logo.bmp                      the About window's logo: 32x32, 256 colours
+  res/logo/NxN.png                  the same logo in full colour for larger screens' scales,
+                                    N = 48, 64, 96 and 128
   data/icons/NxN/solmira.png        the desktop's icons in the hicolor theme, N = 16, 22, 24,
                                     32, 48, 64, 128 and 256: full colour with alpha, the
                                     scene on a tile with rounded corners
@@ -105,6 +107,27 @@ def write_logo(path):
     pixels = packed_rows(render(32, palette, scene_shapes(simple=False)), 8)
     body = info_header(32, 32, 8, 256, len(pixels)) + palette_bytes(palette) + pixels
     write_file(path, struct.pack("<2sIHHI", b"BM", 14 + len(body), 0, 0, 14 + 40 + 256 * 4) + body)
+
+
+LOGO_SIZES = (48, 64, 96, 128)
+
+
+def draw_logo(size):
+    """Rows of RGBA bytes for the logo at size pixels: the whole square, opaque."""
+    shapes = scene_shapes(simple=False)
+    rows = []
+    for y in range(size):
+        row = bytearray()
+        for x in range(size):
+            red = green = blue = 0
+            for sy in range(GRID):
+                for sx in range(GRID):
+                    r, g, b = colour_at(shapes, (x + (sx + 0.5) / GRID) / size, (y + (sy + 0.5) / GRID) / size)
+                    red, green, blue = red + LINEAR[r], green + LINEAR[g], blue + LINEAR[b]
+            n = GRID ** 2
+            row += bytes((from_linear(red / n), from_linear(green / n), from_linear(blue / n), 255))
+        rows.append(bytes(row))
+    return rows
 
 
 # The desktop's icons: the scene on a tile with rounded corners, over a transparent square.
@@ -251,6 +274,8 @@ def main():
     if args.only != "icons":
         write_icon(os.path.join(args.root, "res", "solmira.ico"))
         write_logo(os.path.join(args.root, "res", "logo.bmp"))
+        for size in LOGO_SIZES:
+            write_file(os.path.join(args.root, "res", "logo", f"{size}x{size}.png"), png_bytes(size, draw_logo(size)))
     if args.only != "res":
         for size in ICON_SIZES:
             write_file(os.path.join(args.root, "data", "icons", f"{size}x{size}", "solmira.png"),

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Pictures of Solmira for the README and the AppStream metadata: the main window, the
 # Options menu opened, the Settings window and the About window, from the real program
-# under a virtual X server, on 21 March 2026 at 9:00.
+# under a virtual X server, on 21 March 2026 at 9:00. Then the same at twice the scale
+# (NAME-scale2.png, in Qt's Fusion style) and in GNOME's Adwaita style (NAME-adwaita.png).
 #
 #   tools/screenshots/make_screenshots.sh [BUILD_DIR [OUT_DIR]]
 #
@@ -47,11 +48,37 @@ printf '\x01\0\0\0\x01\0\0\0\xea\x07\x03\0\x06\0\x15\0\x07\0\0\0\0\0\0\0' >"$fol
 x_start "$tmp"
 mkdir -p "$out"
 
-# The clock starts at the fixed time and runs on; the program's timers keep the real one.
-FAKETIME_DONT_FAKE_MONOTONIC=1 TZ=UTC LANG=C.UTF-8 HOME="$tmp/home" XDG_DATA_HOME="$tmp/home/data" \
-    XDG_RUNTIME_DIR="$tmp" QT_QPA_PLATFORM=xcb SOLMIRA_START_SERVICE=none CANBERRA_DRIVER=null \
-    faketime -f '@2026-03-21 09:00:00' "$folder/solmira" >"$tmp/program.log" 2>&1 &
-program_pid=$!
+# Every window of one run of the program, with the environment given, as NAME$1.png.
+shoot() {
+    local suffix=$1
+    shift
+    # The clock starts at the fixed time and runs on; the program's timers keep the real one.
+    env "$@" FAKETIME_DONT_FAKE_MONOTONIC=1 TZ=UTC LANG=C.UTF-8 HOME="$tmp/home" XDG_DATA_HOME="$tmp/home/data" \
+        XDG_STATE_HOME="$tmp/home/state$suffix" XDG_RUNTIME_DIR="$tmp" QT_QPA_PLATFORM=xcb \
+        SOLMIRA_START_SERVICE=none CANBERRA_DRIVER=null \
+        faketime -f '@2026-03-21 09:00:00' "$folder/solmira" >"$tmp/program.log" 2>&1 &
+    program_pid=$!
+
+    main=$(x_wait_window 'REZEZO 1.0')
+    grab "main$suffix.png" "$main"
+
+    menu=$(x_open_menu "$main")
+    grab "options-menu$suffix.png" "$main" "$menu"
+    x_close "$menu" Escape
+
+    # With the daily start on, the Settings window first reminds of it.
+    settings=$(x_open_settings_with_autorun "$main")
+    grab "settings$suffix.png" "$settings"
+    x_close "$settings" Escape
+
+    about=$(x_open_about "$main")
+    grab "about$suffix.png" "$about"
+    x_close "$about" Escape
+
+    x_keys "$main" Escape
+    wait_for_end "$program_pid" || echo "the program did not end on Escape" >&2
+    program_pid=""
+}
 
 # A window is drawn shortly after it is mapped.
 grab() {
@@ -60,22 +87,6 @@ grab() {
     echo "$out/$1"
 }
 
-main=$(x_wait_window 'REZEZO 1.0')
-grab main.png "$main"
-
-menu=$(x_open_menu "$main")
-grab options-menu.png "$main" "$menu"
-x_close "$menu" Escape
-
-# With the daily start on, the Settings window first reminds of it.
-settings=$(x_open_settings_with_autorun "$main")
-grab settings.png "$settings"
-x_close "$settings" Escape
-
-about=$(x_open_about "$main")
-grab about.png "$about"
-x_close "$about" Escape
-
-x_keys "$main" Escape
-wait_for_end "$program_pid" || echo "the program did not end on Escape" >&2
-program_pid=""
+shoot ""
+shoot -scale2 QT_SCALE_FACTOR=2 QT_STYLE_OVERRIDE=Fusion
+shoot -adwaita QT_STYLE_OVERRIDE=Adwaita
