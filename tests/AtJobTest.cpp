@@ -54,6 +54,7 @@ protected:
 
     TimeZoneGuard m_zone{kBerlin};
     ProgramFolder m_folder;
+    EnvironmentGuard m_state{"XDG_STATE_HOME", m_folder.PathOf("state").c_str()};  // the locks
     AtJobService m_at;
     std::vector<std::string> m_programs;
 };

@@ -196,6 +196,8 @@ TEST(StartServiceTest, ANewStartComesFirstAndTheOthersGo)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        ProgramFolder folder;
+        EnvironmentGuard state("XDG_STATE_HOME", folder.PathOf("state").c_str());  // the locks
         std::vector<std::string> log;
         FakeScheduler target("t", log), other("o", log);
         target.starts["/p/solmira"] = {"t0"};

@@ -77,7 +77,7 @@ TEST(SystemdUnitTest, UnitsPassSystemdsOwnChecks)
     TimeZoneGuard zone(kBerlin);
     ProgramFolder folder;
     const std::string units = folder.PathOf("units"), ran = folder.PathOf("ran"), told = folder.PathOf("told");
-    EnvironmentGuard display("DISPLAY", ":7 100%");
+    EnvironmentGuard display("DISPLAY", ":7 100%"), state("XDG_STATE_HOME", folder.PathOf("state").c_str());
     StandInCommands manager(folder.PathOf("bin"), {{"systemctl", "echo \"$*\" >> '" + told + "'"}});
     SystemdTimerService service(units, false);
     // At the debug level systemd-analyze also shows each unit as it has read it.

@@ -40,6 +40,10 @@ std::string LockFolder()
     const char* home = std::getenv("HOME");
     const std::string base =
         state != nullptr && *state == '/' ? state : std::string(home ? home : "") + "/.local/state";
+    // Each missing folder is made, as for any program's state, for the user alone.
+    for (std::string::size_type slash = base.find('/', 1); slash != std::string::npos;
+         slash = base.find('/', slash + 1))
+        ::mkdir(base.substr(0, slash).c_str(), 0700);
     ::mkdir(base.c_str(), 0700);
     ::mkdir((base + "/solmira").c_str(), 0700);
     return base + "/solmira";

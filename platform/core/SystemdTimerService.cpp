@@ -187,8 +187,11 @@ std::string SystemdTimerService::Add(const std::string& programPath, std::time_t
     if (placed && m_useManager)
         placed = Systemctl({"daemon-reload"}) && Systemctl({"enable", name + ".timer"}) &&
                  Systemctl({"restart", name + ".timer"});
-    if (placed)
+    if (placed) {
+        // The one service for all starts that earlier versions wrote is no longer used.
+        fs::remove(FileOf(name + ".service"), error);
         return OnCalendar(instant);
+    }
 
     // A refused start leaves the one that was pending.
     if (!oldTimer || !oldService) {
