@@ -41,6 +41,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.example.org/solmira/)
 # by name at start, are in a package of their own.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 # The daily start needs a user service manager or atd.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "at")
 # Removing the package removes every user's pending daily start of the packaged program.

@@ -2,8 +2,10 @@
 // replacement and removal, and starts left with the other scheduler.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "platform/core/AtJobService.h"
 #include "platform/core/Command.h"
@@ -52,6 +54,7 @@ protected:
 
     TimeZoneGuard m_zone{kBerlin};
     ProgramFolder m_folder;
+    EnvironmentGuard m_state{"XDG_STATE_HOME", m_folder.PathOf("state").c_str()};  // the locks
     AtJobService m_at;
     std::vector<std::string> m_programs;
 };
@@ -117,7 +120,20 @@ TEST_F(AtJobTest, AJobStartsItsProgramFromAnyFolder)
         const CommandResult run = RunCommand({"sh", m_folder.PathOf("job")}, std::string(), 5000);
         EXPECT_EQ(run.status, 0) << run.output;
         EXPECT_EQ(ReadAll(ran), program);
+        // Once the program is gone, the job does nothing, in silence.
+        fs::remove(program);
+        const CommandResult gone = RunCommand({"sh", m_folder.PathOf("job")}, std::string(), 5000);
+        EXPECT_EQ(gone.status, 0);
+        EXPECT_EQ(gone.output, "");
     }
+    // And atd runs such a job and keeps nothing of it.
+    const CommandResult queued = RunCommand({"at", "now"}, AtJobService::JobScript(m_folder.PathOf("gone"), {}));
+    const std::string::size_type at = queued.output.find("job ");
+    ASSERT_NE(at, std::string::npos) << queued.output;
+    const std::string job = queued.output.substr(at + 4, queued.output.find(' ', at + 4) - at - 4);
+    for (int wait = 0; wait < 100 && !QueueLine(job).empty(); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(QueueLine(job), "");
 }
 
 // A registration that at refuses leaves the start that was pending, and says so once.

@@ -1,6 +1,8 @@
 // A file created for writing replaces the old one whole: the old file stands until the new
 // is in place, keeps its owner, mode and links, and what killed saves left goes away.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -111,6 +113,39 @@ TEST_F(FileReplacementTest, OnlyWhatEndedWritersLeftIsRemoved)
     EXPECT_EQ(ReadAll(m_folder.PathOf("slm.dat")), "") << "created and empty";
     for (const auto& f : files)
         EXPECT_EQ(fs::exists(m_folder.PathOf(f.name)), !f.removed) << f.name;
+}
+
+// A save on a full disk leaves the old settings or the new, and where there were none, no
+// file: an empty one would be taken for settings at the next start. The disk is a tmpfs
+// of one page, mounted where only a child process sees it.
+TEST_F(FileReplacementTest, ASaveOnAFullDiskLeavesTheOldFileOrNone)
+{
+    const std::string disk = m_folder.PathOf("disk"), saved(24, 'n');
+    fs::create_directory(disk);
+    for (const bool old : {false, true}) {
+        SCOPED_TRACE(old ? "an old slm.dat" : "no slm.dat");
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                ::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=4k") != 0)
+                ::_exit(77);
+            if (old)
+                WriteFile(disk + "/slm.dat", "old");
+            WriteFile(disk + "/filler", std::string(8192, 'x'));  // as much as fits
+            CFile file;
+            if (file.Open(Device("disk/slm.dat").c_str(), CFile::modeCreate | CFile::modeWrite))
+                file.Write(saved.data(), 24);
+            file.Close();
+            const std::string left = fs::exists(disk + "/slm.dat") ? ReadAll(disk + "/slm.dat") : "(none)";
+            std::fprintf(stderr, "slm.dat: %s\n", left.c_str());
+            ::_exit(left == (old ? "old" : "(none)") || (old && left == saved) ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 77)
+            GTEST_SKIP() << "no disk can be mounted here: the test needs root";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
 }
 
 }  // namespace

@@ -233,6 +233,32 @@ TEST_F(SettingsWindowTest, ASaturdaySaveStoresDayOfWeekSevenAndMonthNamesStay)
     EXPECT_EQ(Settings(), std::string(std::begin(expected), std::end(expected)));
 }
 
+// A stored time that the clock skips today (02:30 on the day of the spring change) is shown
+// and saved as it was chosen.
+TEST_F(SettingsWindowTest, AStoredTimeTheClockSkipsTodayStaysAsChosen)
+{
+    m_folder.Write("slm.dat", SettingsBytes(1, 1, {2027, 3, 0, 28, 2, 30}));
+    m_clock.Set(2027, 3, 28, 1, 0);
+    ScriptedUser user;
+    user.Expect(kMain, [](WindowView& w) {
+        w.ChooseMenuCommand(ID_OPTIONS_SETTINGS);
+        w.Click(IDOK);
+    });
+    user.Expect(kReminder, [](WindowView& w) { w.Click(IDOK); });
+    user.Expect(kSettings, [](WindowView& w) {
+        const SYSTEMTIME time = w.Time(IDC_RUN_TIME);
+        EXPECT_EQ(std::vector<int>({time.wHour, time.wMinute}), std::vector<int>({2, 30}));
+        w.Click(IDOK);
+    });
+    user.Expect(kConfirmation, [](WindowView& w) {
+        EXPECT_EQ(w.MessageText(), L"DEDUVO will next run on 28 of Mar, 2027 at 2:30");
+        w.Click(IDOK);
+    });
+    RunProgram();
+    EXPECT_EQ(user.Remaining(), 0u);
+    EXPECT_EQ(Settings(), SettingsBytes(1, 1, {2027, 3, 0, 28, 2, 30, 0, 0}));
+}
+
 TEST_F(SettingsWindowTest, ASettingsFileThatCannotBeWrittenShowsNothing)
 {
     std::filesystem::create_directory(m_folder.PathOf("slm.dat"));  // in the way of the file

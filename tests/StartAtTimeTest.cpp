@@ -1,12 +1,16 @@
 // The start-at-time service's own rules (the choice of scheduler, the instant of a local
 // time, replacing before removing) and the desktop's sound player.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <map>
 #include <string>
+#include <thread>
 
 #include "platform/core/Paths.h"
 #include "platform/core/ReplacingStartService.h"
@@ -62,17 +66,19 @@ TEST(StartServiceTest, ALocalTimeNamesOneInstant)
         const char* zone;
         SYSTEMTIME local;
         const char* utc;  // null: no such date-time
+        std::time_t after = 0;
     };
     const Case cases[] = {
         {kBerlin, At(2099, 12, 10, 7, 30, 45), "2099-12-10 06:30:45"},
         {kBerlin, At(2099, 7, 1, 7, 30), "2099-07-01 05:30:00"},
-        {kBerlin, At(2099, 3, 29, 1, 59, 59), "2099-03-29 00:59:59"},  // the last second before the gap
-        {kBerlin, At(2099, 3, 29, 2, 0), "2099-03-29 01:00:00"},       // in the gap: shifted by the gap
-        {kBerlin, At(2099, 3, 29, 2, 30), "2099-03-29 01:30:00"},      // 03:30 CEST
-        {kBerlin, At(2027, 3, 28, 2, 30), "2027-03-28 01:30:00"},      //
-        {kBerlin, At(2099, 3, 29, 3, 0), "2099-03-29 01:00:00"},       // 03:00 CEST
-        {kBerlin, At(2099, 10, 25, 2, 30), "2099-10-25 00:30:00"},     // twice: the first, in CEST
-        {kBerlin, At(2099, 10, 25, 3, 0), "2099-10-25 02:00:00"},      //
+        {kBerlin, At(2099, 3, 29, 1, 59, 59), "2099-03-29 00:59:59"},           // the last second before the gap
+        {kBerlin, At(2099, 3, 29, 2, 0), "2099-03-29 01:00:00"},                // in the gap: shifted by the gap
+        {kBerlin, At(2099, 3, 29, 2, 30), "2099-03-29 01:30:00"},               // 03:30 CEST
+        {kBerlin, At(2027, 3, 28, 2, 30), "2027-03-28 01:30:00"},               //
+        {kBerlin, At(2099, 3, 29, 3, 0), "2099-03-29 01:00:00"},                // 03:00 CEST
+        {kBerlin, At(2099, 10, 25, 2, 30), "2099-10-25 00:30:00"},              // twice: the first, in CEST
+        {kBerlin, At(2099, 10, 25, 3, 0), "2099-10-25 02:00:00"},               //
+        {kBerlin, At(2027, 10, 31, 2, 30), "2027-10-31 01:30:00", 1824945300},  // at 02:15 CET: the pass ahead
         {"LHST-10:30LHDT-11,M10.1.0,M4.1.0", At(2099, 10, 4, 2, 10), "2099-10-03 15:40:00"},  // half-hour gap
         {"UTC0", At(2099, 12, 31, 23, 59, 59), "2099-12-31 23:59:59"},
         {kBerlin, At(2099, 4, 31, 7, 30), nullptr},
@@ -84,7 +90,8 @@ TEST(StartServiceTest, ALocalTimeNamesOneInstant)
                      "-" + std::to_string(c.local.wDay) + " " + std::to_string(c.local.wHour) + ":" +
                      std::to_string(c.local.wMinute));
         TimeZoneGuard zone(c.zone);
-        const std::optional<std::time_t> instant = InstantOfLocalTime(c.local);
+        const std::optional<std::time_t> instant =
+            InstantOfLocalTime(c.local, c.after ? std::optional<std::time_t>(c.after) : std::nullopt);
         ASSERT_EQ(instant.has_value(), c.utc != nullptr);
         if (instant) {
             EXPECT_EQ(Utc(*instant), c.utc);
@@ -189,6 +196,8 @@ TEST(StartServiceTest, ANewStartComesFirstAndTheOthersGo)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        ProgramFolder folder;
+        EnvironmentGuard state("XDG_STATE_HOME", folder.PathOf("state").c_str());  // the locks
         std::vector<std::string> log;
         FakeScheduler target("t", log), other("o", log);
         target.starts["/p/solmira"] = {"t0"};
@@ -232,12 +241,19 @@ TEST(SoundTest, PlayingReturnsAtOnce)
         put(static_cast<std::uint16_t>(static_cast<std::int16_t>(8000 * std::sin(i * 2 * 3.14159265 * 440 / rate))), 2);
     folder.Write("slm.wav", wav);
 
-    for (const std::string name : {"slm.wav", "missing.wav"}) {
+    // A FIFO never opens: a watchdog opens its other end after 3 s, should a reader wait.
+    ASSERT_EQ(::mkfifo(folder.PathOf("fifo.wav").c_str(), 0600), 0);
+    std::thread watchdog([&folder] {
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        ::close(::open(folder.PathOf("fifo.wav").c_str(), O_WRONLY | O_NONBLOCK));
+    });
+    for (const std::string name : {"slm.wav", "missing.wav", "fifo.wav"}) {
         SCOPED_TRACE(name);
         const auto start = std::chrono::steady_clock::now();
-        PlatformSoundPlayer().Play(folder.PathOf(name));
+        EXPECT_TRUE(PlaySound(DevicePathFromHostPath(folder.PathOf(name)).c_str(), nullptr, SND_FILENAME | SND_ASYNC));
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "the sound lasts 3 s";
     }
+    watchdog.join();
     // The program only ever asks for a file, without waiting.
     EXPECT_FALSE(PlaySound(DevicePathFromHostPath(folder.PathOf("slm.wav")).c_str(), nullptr, SND_FILENAME));
 }

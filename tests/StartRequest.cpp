@@ -3,8 +3,17 @@
 //
 //   solmira-start-request register PATH    start PATH at 07:30 on 10 December 2099
 //   solmira-start-request cancel PATH      cancel the pending start of PATH
-#include <string>
+//
+// PATH "self" is the program's own path; "self-upgraded" is that path after a copy of the
+// program was renamed over it, as a package upgrade does while the program runs.
+#include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/core/ModulePath.h"
 #include "platform/core/Paths.h"
 #include "platform/core/StartAtTime.h"
 
@@ -12,7 +21,18 @@ int main(int argc, char** argv)
 {
     if (argc != 3)
         return 2;
-    const std::wstring program = DevicePathFromHostPath(argv[2]);
+    std::wstring program = DevicePathFromHostPath(argv[2]);
+    if (std::string(argv[2]).rfind("self", 0) == 0) {
+        const std::string own = ModuleHostPath();
+        std::error_code error;
+        const std::string copy = own + ".new-" + std::to_string(::getpid());
+        if (std::string(argv[2]) == "self-upgraded" &&
+            (!std::filesystem::copy_file(own, copy, error) || std::rename(copy.c_str(), own.c_str()) != 0))
+            return 3;
+        std::vector<TCHAR> path(MAX_PATH);
+        GetModuleFileName(nullptr, path.data(), MAX_PATH);
+        program = path.data();
+    }
     SYSTEMTIME time{};
     time.wYear = 2099;
     time.wMonth = 12;

@@ -46,6 +46,7 @@ inline std::vector<std::string> AwkwardFolderNames()
             "back`tick` $(id)",
             "UTF-8 \xc3\x9cnic\xc3\xb6"
             "de \xe2\x98\x80",
+            "not UTF-8 \xff\xfe\xc3",
             "-leading dash",
             "new\nline",
             "star * and ? [x]",

@@ -67,37 +67,53 @@ std::vector<std::string> ShownCommandLine(const std::string& dump)
     return args;
 }
 
-// The units start a program in a folder of any name, at a time that elapses.
+// The units start a program in a folder of any name, each start an instance of its own so
+// that a window left open never holds back the next, at a time that elapses. The service's
+// command line, run by hand, starts the program; once the program is gone it ends quietly
+// and the units remove themselves, telling the manager.
 TEST(SystemdUnitTest, UnitsPassSystemdsOwnChecks)
 {
     ASSERT_TRUE(CommandExists("systemd-analyze")) << "systemd-analyze is needed to check the units";
     TimeZoneGuard zone(kBerlin);
     ProgramFolder folder;
-    const std::string units = folder.PathOf("units");
-    EnvironmentGuard display("DISPLAY", ":7 100%");
+    const std::string units = folder.PathOf("units"), ran = folder.PathOf("ran"), told = folder.PathOf("told");
+    EnvironmentGuard display("DISPLAY", ":7 100%"), state("XDG_STATE_HOME", folder.PathOf("state").c_str());
+    StandInCommands manager(folder.PathOf("bin"), {{"systemctl", "echo \"$*\" >> '" + told + "'"}});
     SystemdTimerService service(units, false);
     // At the debug level systemd-analyze also shows each unit as it has read it.
     const auto verify = [&units](const std::string& name, bool debug) {
         EnvironmentGuard level("SYSTEMD_LOG_LEVEL", debug ? "debug" : "info");
         return RunCommand(
-            {"systemd-analyze", "verify", "--man=no", units + "/" + name + ".timer", units + "/" + name + ".service"});
+            {"systemd-analyze", "verify", "--man=no", units + "/" + name + ".timer", units + "/" + name + "@.service"});
     };
 
+    const std::time_t instant = *InstantOfLocalTime(At(2099, 12, 10, 7, 30));
     for (const std::string& folderName : AwkwardFolderNames()) {
         SCOPED_TRACE(folderName);
-        const std::string program = folder.PathOf(folderName + "/solmira");
-        ASSERT_FALSE(
-            service.Add(program, *InstantOfLocalTime(At(2099, 12, 10, 7, 30)), StartEnvironment(4100000000)).empty());
+        const std::string program = MakeRecordingProgram(folder.PathOf("programs"), folderName, ran);
+        ASSERT_FALSE(service.Add(program, instant, StartEnvironment(4100000000)).empty());
         const std::string name = SystemdTimerService::UnitName(program);
         const CommandResult verified = verify(name, true);
         EXPECT_EQ(verified.status, 0) << verify(name, false).output;
-        EXPECT_EQ(ShownCommandLine(verified.output),
-                  (std::vector<std::string>{"/bin/sh", "-c", "exec \"$0\"", program}));
+        EXPECT_NE(ReadAll(units + "/" + name + ".timer")
+                      .find("\nUnit=" + name + "@" + std::to_string(instant) + ".service\n"),
+                  std::string::npos);
         // The manager's display comes first; the registration's is kept to fall back on.
-        const std::string unit = ReadAll(units + "/" + name + ".service");
+        const std::string unit = ReadAll(units + "/" + name + "@.service");
         EXPECT_NE(unit.find("Environment=\"SOLMIRA_SAVED_DISPLAY=:7 100%%\""), std::string::npos) << unit;
         EXPECT_NE(unit.find("Environment=\"SOLMIRA_DAILY_START=4100000000\""), std::string::npos) << unit;
-        EXPECT_TRUE(service.Remove(program, ""));
+        const std::vector<std::string> command = ShownCommandLine(verified.output);
+        fs::remove(ran);
+        EXPECT_EQ(RunCommand(command).status, 0);
+        EXPECT_EQ(ReadAll(ran), program);
+        fs::remove(program);
+        fs::remove(told);
+        const CommandResult gone = RunCommand(command);
+        EXPECT_EQ(gone.status, 0);
+        EXPECT_EQ(gone.output, "");
+        EXPECT_EQ(FileNames(units), std::vector<std::string>{});
+        EXPECT_EQ(ReadAll(told),
+                  "--user --quiet --no-block disable --now " + name + ".timer\n--user --quiet daemon-reload\n");
     }
 
     // A time the clock skips or repeats is written as the instant it names, and elapses.

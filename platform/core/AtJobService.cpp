@@ -183,8 +183,10 @@ std::string AtJobService::JobScript(const std::string& programPath, const std::v
         const std::string name = variable.substr(0, equals);
         script += name + "=" + ShellQuoted(variable.substr(equals + 1)) + "; export " + name + "\n";
     }
+    // A program removed since (uninstalled, its folder deleted) is not started, in silence.
     // Its output would otherwise go to the user's mail.
-    return script + "exec " + ShellQuoted(programPath) + " >/dev/null 2>&1\n";
+    return script + "[ -e " + ShellQuoted(programPath) + " ] || exit 0\nexec " + ShellQuoted(programPath) +
+           " >/dev/null 2>&1\n";
 }
 
 std::vector<std::string> AtJobService::TimeArguments(std::time_t instant)

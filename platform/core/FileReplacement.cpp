@@ -221,7 +221,25 @@ bool FileReplacement::CommitInPlace(const std::string& content)
                          ::ftruncate(m_inPlace, static_cast<off_t>(content.size())) == 0 && ::fsync(m_inPlace) == 0;
     if (written && m_created)
         SyncFolder(m_target);
+    if (written)
+        m_created = false;
+    else
+        RemoveCreated();
     return written;
+}
+
+void FileReplacement::RemoveCreated()
+{
+    // A file that this replacement made and never filled (the disk is full) is no file
+    // to leave: the next reader would take it for empty settings.
+    if (!m_created)
+        return;
+    const int error = errno;
+    ::close(m_inPlace);
+    m_inPlace = -1;
+    ::unlink(m_target.c_str());
+    m_created = false;
+    errno = error;
 }
 
 void FileReplacement::End()
@@ -231,6 +249,7 @@ void FileReplacement::End()
         ::unlink(m_newPath.c_str());
         m_newFile = -1;
     }
+    RemoveCreated();
     if (m_inPlace >= 0) {
         ::close(m_inPlace);
         m_inPlace = -1;

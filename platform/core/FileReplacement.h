@@ -41,11 +41,12 @@ private:
     bool OpenInPlace();
     bool CommitByRename(const std::string& content);
     bool CommitInPlace(const std::string& content);
+    void RemoveCreated();
 
     std::string m_target;   // the file to replace, its links followed
     std::string m_newPath;  // the new file, while it waits to take the target's place
     int m_newFile = -1;
     int m_inPlace = -1;      // the target itself, where the folder takes no new file
-    bool m_created = false;  // the in-place open made the file, so its folder changed
+    bool m_created = false;  // the in-place open made the file and nothing is in it yet
     InPlace m_inPlaceAllowed = InPlace::Allowed;
 };

@@ -21,11 +21,21 @@ std::string ExecutablePath()
     return length > 0 ? std::string(buffer.data(), static_cast<size_t>(length)) : std::string();
 }
 
+// The path the program was started from, read as it starts: once its file is replaced (a
+// package upgrade renames a new one over it) or removed, the kernel names the old file
+// "… (deleted)", which no start can be registered for.
+const std::string& StartPath()
+{
+    static const std::string path = ExecutablePath();
+    return path;
+}
+[[maybe_unused]] const bool g_startPathTaken = !StartPath().empty();
+
 }  // namespace
 
 std::string ModuleHostPath()
 {
-    return g_modulePathForTesting.empty() ? ExecutablePath() : g_modulePathForTesting;
+    return g_modulePathForTesting.empty() ? StartPath() : g_modulePathForTesting;
 }
 
 DWORD GetModuleFileName(HINSTANCE /*module*/, LPTSTR buffer, DWORD size)

@@ -2,9 +2,19 @@
 // program's other starts removed everywhere, then a look at what is pending.
 #include "platform/core/ReplacingStartService.h"
 
-#include <atomic>
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/core/Clock.h"
 #include "platform/core/Scheduler.h"
 #include "platform/core/StartAtTimeServices.h"
 
@@ -13,6 +23,61 @@ namespace
 
 // A change that does not hold is made once more, then given up.
 constexpr int kAttempts = 2;
+
+// How long a registration waits for another copy's to end. A scheduler that hangs lets
+// each copy go on after this, rather than lose its registration.
+constexpr auto kLockWait = std::chrono::seconds(20);
+
+// The folder for the lock: the user's runtime folder, otherwise the state folder.
+std::string LockFolder()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    struct stat st {
+    };
+    if (runtime != nullptr && *runtime == '/' && ::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode))
+        return runtime;
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    const std::string base =
+        state != nullptr && *state == '/' ? state : std::string(home ? home : "") + "/.local/state";
+    // Each missing folder is made, as for any program's state, for the user alone.
+    for (std::string::size_type slash = base.find('/', 1); slash != std::string::npos;
+         slash = base.find('/', slash + 1))
+        ::mkdir(base.substr(0, slash).c_str(), 0700);
+    ::mkdir(base.c_str(), 0700);
+    ::mkdir((base + "/solmira").c_str(), 0700);
+    return base + "/solmira";
+}
+
+// The registrations of one program take turns: two copies started at once would each add
+// their start and then remove the other's. The lock is the kernel's, so it goes with a
+// holder that dies.
+class ProgramLock
+{
+public:
+    explicit ProgramLock(const std::string& programPath)
+    {
+        std::uint64_t hash = 14695981039346656037ull;
+        for (unsigned char c : programPath)
+            hash = (hash ^ c) * 1099511628211ull;
+        char name[48];
+        std::snprintf(name, sizeof name, "/solmira-start-%016llx.lock", static_cast<unsigned long long>(hash));
+        m_fd = ::open((LockFolder() + name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600);
+        const auto until = std::chrono::steady_clock::now() + kLockWait;
+        while (m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0 && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ~ProgramLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    ProgramLock(const ProgramLock&) = delete;
+    ProgramLock& operator=(const ProgramLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
 
 }  // namespace
 
@@ -27,7 +92,8 @@ ReplacingStartService::ReplacingStartService(Scheduler* target, std::vector<Sche
 
 bool ReplacingStartService::Register(const std::string& programPath, const SYSTEMTIME& localTime)
 {
-    const std::optional<std::time_t> instant = InstantOfLocalTime(localTime);
+    // In the repeated hour of a change from daylight saving, the pass still to come.
+    const std::optional<std::time_t> instant = InstantOfLocalTime(localTime, CurrentTime());
     return instant && Place(programPath, *instant, *instant);
 }
 
@@ -48,6 +114,7 @@ bool ReplacingStartService::Place(const std::string& programPath, std::time_t in
                 stderr);
         return false;
     }
+    const ProgramLock lock(programPath);
     std::string failing;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         const std::string id = m_target->Add(programPath, instant, StartEnvironment(dailyStart));
@@ -66,6 +133,7 @@ bool ReplacingStartService::Place(const std::string& programPath, std::time_t in
 
 bool ReplacingStartService::Cancel(const std::string& programPath)
 {
+    const ProgramLock lock(programPath);
     std::string failing;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         RemoveAllBut(programPath, std::string());

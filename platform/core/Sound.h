@@ -9,8 +9,9 @@ constexpr DWORD SND_ASYNC = 0x0001;
 constexpr DWORD SND_FILENAME = 0x00020000;
 
 // Plays the WAV file at path (the device's form) on the desktop's audio. With SND_ASYNC
-// it returns at once while the sound plays on. A missing or unplayable file, or no audio
-// device, is not reported: the result only says whether playing was started.
+// it returns at once while the sound plays on; the file is opened and played on a thread of
+// the player's. A missing, unplayable or not regular file, or no audio device, is not
+// reported: the result only says whether the file was handed to the player.
 BOOL PlaySound(LPCTSTR sound, HINSTANCE module, DWORD flags);
 
 // What plays the sound: the desktop's player, or, in tests, a record.

@@ -6,6 +6,7 @@
 #include <canberra.h>
 
 #include <memory>
+#include <mutex>
 
 namespace
 {
@@ -19,6 +20,8 @@ class CanberraPlayer : public SoundPlayer
 public:
     bool Play(const std::string& path) override
     {
+        // Each chime plays on a thread of its own.
+        const std::lock_guard<std::mutex> lock(m_mutex);
         if (!m_context) {
             snd_lib_error_set_handler(QuietAlsa);
             ca_context* context = nullptr;
@@ -37,6 +40,7 @@ private:
     struct Destroy {
         void operator()(ca_context* context) const { ca_context_destroy(context); }
     };
+    std::mutex m_mutex;
     std::unique_ptr<ca_context, Destroy> m_context;
 };
 
@@ -44,6 +48,7 @@ private:
 
 SoundPlayer& PlatformSoundPlayer()
 {
-    static CanberraPlayer player;
-    return player;
+    // Never destroyed: a thread that plays may outlive the program's end.
+    static CanberraPlayer* const player = new CanberraPlayer;
+    return *player;
 }

@@ -2,6 +2,10 @@
 // out in order on a thread of the platform's own.
 #include "platform/core/StartAtTime.h"
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -27,6 +31,50 @@ constexpr int kEndWaitMilliseconds = 5000;
 constexpr std::time_t kRetryEvery = 15 * 60;
 constexpr std::time_t kRetryFor = 4 * 60 * 60;
 
+// A termination signal (SIGTERM, SIGINT, SIGHUP) that comes while requests are being
+// carried out ends the program once they are done: a registration cut off half way would
+// leave two starts pending, or none. An alarm bounds the wait.
+constexpr unsigned kSignalWaitSeconds = 15;
+std::atomic<bool> g_working{false};
+std::atomic<int> g_deferredSignal{0};
+
+[[noreturn]] void EndBy(int signal)
+{
+    ::signal(signal, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signal);
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    ::raise(signal);
+    ::_exit(128 + signal);
+}
+
+void OnTermination(int signal)
+{
+    g_deferredSignal.store(signal);
+    if (!g_working.load())
+        EndBy(signal);
+    ::alarm(kSignalWaitSeconds);
+}
+
+void DeferTerminationWhileWorking()
+{
+    static std::once_flag installed;
+    std::call_once(installed, [] {
+        for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+            struct sigaction action {
+            };
+            // A signal that the program was started with ignoring stays ignored.
+            if (::sigaction(signal, nullptr, &action) != 0 || action.sa_handler == SIG_IGN)
+                continue;
+            action.sa_handler = OnTermination;
+            sigemptyset(&action.sa_mask);
+            action.sa_flags = SA_RESTART;
+            ::sigaction(signal, &action, nullptr);
+        }
+    });
+}
+
 struct Request {
     std::string program;
     bool cancel;
@@ -51,11 +99,13 @@ public:
 
     void Add(Request request)
     {
+        DeferTerminationWhileWorking();
         std::unique_lock<std::mutex> lock(m_state->mutex);
         m_state->requests.push_back(std::move(request));
         if (m_state->working)
             return;
         m_state->working = true;
+        g_working.store(true);
         try {
             std::thread(Work, m_state).detach();
         } catch (const std::system_error&) {
@@ -99,6 +149,9 @@ private:
             lock.lock();
         }
         state->working = false;
+        g_working.store(false);
+        if (const int signal = g_deferredSignal.exchange(0))
+            EndBy(signal);
         state->changed.notify_all();
     }
 
@@ -122,7 +175,7 @@ std::time_t NextAtTheSameTimeOfDay(std::time_t instant, std::time_t now)
         local.wYear = static_cast<WORD>(date.tm_year + 1900);
         local.wMonth = static_cast<WORD>(date.tm_mon + 1);
         local.wDay = static_cast<WORD>(date.tm_mday);
-        const std::optional<std::time_t> next = InstantOfLocalTime(local);
+        const std::optional<std::time_t> next = InstantOfLocalTime(local, now);
         if (next && *next > now)
             return *next;
     }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <utility>
 
 #include "platform/core/AtJobService.h"
 #include "platform/core/Clock.h"
@@ -87,7 +88,7 @@ private:
 
 }  // namespace
 
-std::optional<std::time_t> InstantOfLocalTime(const SYSTEMTIME& t)
+std::optional<std::time_t> InstantOfLocalTime(const SYSTEMTIME& t, std::optional<std::time_t> after)
 {
     if (!IsValidLocalTime(t))
         return std::nullopt;
@@ -101,16 +102,19 @@ std::optional<std::time_t> InstantOfLocalTime(const SYSTEMTIME& t)
     // The fields read as UTC, less an offset that the zone has near then, give each
     // instant whose local time they are.
     const std::time_t asUtc = timegm(&fields);
-    const long before = OffsetFromUtcAt(asUtc - 86400);
-    const long after = OffsetFromUtcAt(asUtc + 86400);
+    const long offsetBefore = OffsetFromUtcAt(asUtc - 86400);
+    const long offsetAfter = OffsetFromUtcAt(asUtc + 86400);
     std::optional<std::time_t> first;
-    for (const long offset : {before, after}) {
+    for (const long offset : {offsetBefore, offsetAfter}) {
         const std::time_t instant = asUtc - offset;
-        if (OffsetFromUtcAt(instant) == offset && (!first || instant < *first))
+        // The earliest instant after `after`, or the earliest of all where none is.
+        const auto gone = [&after](std::time_t i) { return after && i <= *after; };
+        const bool better = !first || std::pair(gone(instant), instant) < std::pair(gone(*first), *first);
+        if (OffsetFromUtcAt(instant) == offset && better)
             first = instant;
     }
     // None: a skipped time, read with the offset from before the change.
-    return first ? *first : asUtc - before;
+    return first ? *first : asUtc - offsetBefore;
 }
 
 std::vector<std::string> DisplayEnvironment()

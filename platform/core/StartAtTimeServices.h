@@ -13,9 +13,11 @@
 // The instant of a local date-time in the C library's time zone. A time that the clock
 // skips at a change to daylight saving is read with the offset from before the change, so
 // it comes out shifted by the gap (02:30 becomes 03:30 where the clock goes from 02:00 to
-// 03:00); a time that the clock repeats is taken the first time. Nothing for a date-time
+// 03:00); a time that the clock repeats is taken the first time, or the second where the
+// first is not after `after` (a start made in the repeated hour). Nothing for a date-time
 // that cannot exist at all (31 April, hour 25).
-std::optional<std::time_t> InstantOfLocalTime(const SYSTEMTIME& localTime);
+std::optional<std::time_t> InstantOfLocalTime(const SYSTEMTIME& localTime,
+                                              std::optional<std::time_t> after = std::nullopt);
 
 // The desktop session's variables that a program started later needs, as "NAME=value".
 std::vector<std::string> DisplayEnvironment();

@@ -14,6 +14,7 @@
 #include "platform/core/Command.h"
 #include "platform/core/FileReplacement.h"
 #include "platform/core/StartAtTimeServices.h"
+#include "platform/core/Utf8.h"
 
 namespace
 {
@@ -45,6 +46,40 @@ std::string UnitQuoted(const std::string& value, bool commandLine)
     }
     return out + "\"";
 }
+
+// A path as printf's %b reads it back: systemd takes UTF-8 only, so a byte that is no part
+// of well-formed UTF-8 is written as an octal escape, and a backslash as two.
+std::string PrintfEscaped(const std::string& path)
+{
+    std::string out;
+    for (std::size_t i = 0; i < path.size();) {
+        const std::size_t start = i;
+        if (path[i] == '\\') {
+            out += "\\\\";
+            ++i;
+        } else if (DecodeUtf8(path, i) >= 0) {
+            out += path.substr(start, i - start);
+        } else {
+            char escaped[6];
+            std::snprintf(escaped, sizeof escaped, "\\0%03o", static_cast<unsigned char>(path[start]));
+            out += escaped;
+        }
+    }
+    return out;
+}
+
+// What the service runs, with the program's path, the unit folder and the units' name as
+// its arguments ($0, $1, $2), each as printf's %b reads it. It becomes the program; each
+// start is an instance of its own, so a window left open never holds back the next. A program that is gone
+// (uninstalled, its folder deleted) is not started: the units remove themselves, in silence.
+constexpr char kServiceScript[] =
+    "p=$(printf '%bx' \"$0\"); p=${p%x}\n"
+    "[ -e \"$p\" ] && exec \"$p\"\n"
+    "u=$(printf '%bx' \"$1\"); u=${u%x}\n"
+    "systemctl --user --quiet --no-block disable --now \"$2.timer\" 2>/dev/null\n"
+    "rm -f -- \"$u/$2@.service\" \"$u/$2.timer\" \"$u/timers.target.wants/$2.timer\"\n"
+    "systemctl --user --quiet daemon-reload 2>/dev/null\n"
+    "exit 0";
 
 std::optional<std::string> ReadFile(const std::string& path)
 {
@@ -103,15 +138,15 @@ std::string SystemdTimerService::OnCalendar(std::time_t instant)
     return text;
 }
 
-std::string SystemdTimerService::ServiceUnit(const std::string& programPath,
+std::string SystemdTimerService::ServiceUnit(const std::string& programPath, const std::string& unitFolder,
                                              const std::vector<std::string>& environment)
 {
     // The program's path goes to a fixed executable as an argument: systemd refuses an
     // executable name with quotes, backslashes or control characters in it.
     std::string text =
-        "[Unit]\nDescription=Solmira, started at its daily time\n\n[Service]\nType=exec\n"
-        "ExecStart=/bin/sh -c \"exec \\\"$$0\\\"\" " +
-        UnitQuoted(programPath, true) + "\n";
+        "[Unit]\nDescription=Solmira, started at its daily time\n\n[Service]\nType=exec\nExecStart=/bin/sh -c " +
+        UnitQuoted(kServiceScript, true) + " " + UnitQuoted(PrintfEscaped(programPath), true) + " " +
+        UnitQuoted(PrintfEscaped(unitFolder), true) + " " + UnitName(programPath) + "\n";
     // The manager's own display, which a desktop session gives it, is the current one; the
     // display of the registration is kept apart for the program to fall back on.
     for (const std::string& variable : environment)
@@ -125,7 +160,8 @@ std::string SystemdTimerService::TimerUnit(const std::string& programPath, std::
     // An instant in UTC: a local time that the clock skips names no moment, and one that
     // it repeats names two.
     return "[Unit]\nDescription=The next daily start of Solmira\n\n[Timer]\nOnCalendar=" + OnCalendar(instant) +
-           "\nPersistent=true\nUnit=" + UnitName(programPath) + ".service\n\n[Install]\nWantedBy=timers.target\n";
+           "\nPersistent=true\nUnit=" + UnitName(programPath) + "@" + std::to_string(instant) +
+           ".service\n\n[Install]\nWantedBy=timers.target\n";
 }
 
 bool SystemdTimerService::Systemctl(const std::vector<std::string>& args) const
@@ -139,20 +175,23 @@ std::string SystemdTimerService::Add(const std::string& programPath, std::time_t
                                      const std::vector<std::string>& environment)
 {
     const std::string name = UnitName(programPath);
-    const std::string service = FileOf(name + ".service");
+    const std::string service = FileOf(name + "@.service");
     const std::string timer = FileOf(name + ".timer");
     const std::optional<std::string> oldService = ReadFile(service);
     const std::optional<std::string> oldTimer = ReadFile(timer);
     std::error_code error;
     fs::create_directories(m_folder, error);
     // The timer is enabled so that it is armed again after a reboot.
-    bool placed = WriteFileWhole(service, ServiceUnit(programPath, environment)) &&
+    bool placed = WriteFileWhole(service, ServiceUnit(programPath, m_folder, environment)) &&
                   WriteFileWhole(timer, TimerUnit(programPath, instant));
     if (placed && m_useManager)
         placed = Systemctl({"daemon-reload"}) && Systemctl({"enable", name + ".timer"}) &&
                  Systemctl({"restart", name + ".timer"});
-    if (placed)
+    if (placed) {
+        // The one service for all starts that earlier versions wrote is no longer used.
+        fs::remove(FileOf(name + ".service"), error);
         return OnCalendar(instant);
+    }
 
     // A refused start leaves the one that was pending.
     if (!oldTimer || !oldService) {
@@ -196,8 +235,9 @@ bool SystemdTimerService::Remove(const std::string& programPath, const std::stri
     // Without a manager the link that enables the timer is removed by hand, so that a
     // manager that starts later does not arm it.
     std::error_code error;
-    for (const std::string& file :
-         {FileOf(name + ".timer"), FileOf(name + ".service"), FileOf("timers.target.wants/" + name + ".timer")})
+    // A unit of one service for all starts, as earlier versions wrote it, goes as well.
+    for (const std::string& file : {FileOf(name + ".timer"), FileOf(name + "@.service"), FileOf(name + ".service"),
+                                    FileOf("timers.target.wants/" + name + ".timer")})
         fs::remove(file, error);
     if (m_useManager)
         Systemctl({"daemon-reload"});

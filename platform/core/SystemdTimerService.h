@@ -28,9 +28,11 @@ public:
     static std::string UnitName(const std::string& programPath);
     // An instant as a calendar event in UTC.
     static std::string OnCalendar(std::time_t instant);
-    // The unit files' text. environment holds the desktop session's variables, each
-    // "NAME=value", for the program's window to reach the display.
-    static std::string ServiceUnit(const std::string& programPath, const std::vector<std::string>& environment);
+    // The unit files' text: a template service, one instance per start, and a timer that
+    // starts the instance of its instant. environment holds the desktop session's
+    // variables, each "NAME=value", for the program's window to reach the display.
+    static std::string ServiceUnit(const std::string& programPath, const std::string& unitFolder,
+                                   const std::vector<std::string>& environment);
     static std::string TimerUnit(const std::string& programPath, std::time_t instant);
     // The user's systemd unit folder: $XDG_CONFIG_HOME/systemd/user or ~/.config/systemd/user.
     static std::string UserUnitFolder();

@@ -18,11 +18,15 @@ public:
 
     std::time_t GetTime() const { return m_time; }
     // The local date-time of this value, milliseconds 0; false when the value lies outside
-    // the years a local date-time can hold.
+    // the years a local date-time can hold. A value made from a local date-time gives that
+    // date-time back as it was given, even one that the clock skips (02:30 on the day of
+    // the spring change stays 02:30).
     BOOL GetAsSystemTime(SYSTEMTIME& time) const;
 
     friend bool operator==(const CTime& a, const CTime& b) { return a.m_time == b.m_time; }
 
 private:
     std::time_t m_time = 0;
+    std::time_t m_wallClock = 0;  // the local date-time it was made from, counted as if UTC
+    bool m_hasWallClock = false;
 };

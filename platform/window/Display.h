@@ -12,3 +12,7 @@ std::string DisplayName();
 // where that answers not, the display of the registration (SOLMIRA_SAVED_DISPLAY, and so
 // on) is put in its place and asked.
 bool DisplayAnswers();
+// Puts in QT_QPA_PLATFORM the window systems (of those it names, or else native Wayland and
+// X11) that answer and whose toolkit plugin loads, so that the toolkit takes one that
+// works rather than abort. False when none does.
+bool ChooseWindowPlatform();

@@ -57,6 +57,11 @@ BOOL StartWindowSystem(int& argc, char** argv)
                      display.c_str());
         return FALSE;
     }
+    if (!ChooseWindowPlatform()) {
+        std::fprintf(stderr, "%s: the toolkit has no working plugin for the display (%s), so no window can open\n",
+                     program_invocation_short_name, display.c_str());
+        return FALSE;
+    }
     KeepOffAnAutolaunchedBus();
     ++g_starts;
     g_application = std::make_unique<QApplication>(argc, argv);
