@@ -1,4 +1,4 @@
-// The date and time fields on a dialog of their own: a request with a date-time that
+// The program's date and time fields: a request with a date-time that
 // cannot exist changes nothing and sends nothing. And the program's windows in the styles
 // and sizes of desktops: every control shows its content whole, and none covers another.
 #include <gtest/gtest.h>
@@ -19,16 +19,6 @@
 namespace
 {
 
-enum : int { kDate = 10, kTime };
-constexpr DWORD kShown = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
-
-const DialogItemTemplate kItems[] = {
-    {kDate, ControlClass::DateTimePicker, L"", 5, 5, 60, 12, kShown | DTS_SHORTDATEFORMAT, 0, 0},
-    {kTime, ControlClass::DateTimePicker, L"", 70, 5, 60, 12, kShown | DTS_TIMEFORMAT, 0, 0},
-};
-const DialogTemplate kDialog = {1,         WS_POPUP | WS_CAPTION, 0, 0, 0, 150, 180, L"Controls", 8,
-                                L"System", MakeTable(kItems)};
-
 LRESULT NoHandlers(HWND, UINT, WPARAM, LPARAM)
 {
     return 0;
@@ -38,15 +28,15 @@ class ControlsTest : public ::testing::Test
 {
 protected:
     // Runs the dialog modally with the user doing step in it.
-    void Run(const std::function<void(WindowView&)>& step, HINSTANCE module = nullptr,
-             const DialogTemplate& dialogTemplate = kDialog)
+    void Run(UINT id, const std::function<void(WindowView&)>& step)
     {
+        const DialogTemplate& dialogTemplate = *FindDialogTemplate(ProgramResources(), id);
         ScriptedUser user;
         user.Expect(dialogTemplate.caption, [&step](WindowView& w) {
             step(w);
             EndDialog(w.Handle(), IDOK);
         });
-        HWND dialog = CreateDialogIndirectParam(module, &dialogTemplate, nullptr, &NoHandlers, 0);
+        HWND dialog = CreateDialogIndirectParam(ProgramResources(), &dialogTemplate, nullptr, &NoHandlers, 0);
         ASSERT_NE(dialog, nullptr);
         RunModalLoop(dialog);
         DestroyWindow(dialog);
@@ -76,20 +66,21 @@ TEST_F(ControlsTest, ABadDateTimeLeavesTheFieldAsItWas)
         {"year 1600", At(1600, 5, 10)},
         {"year 10000", At(10000, 5, 10)},
     };
-    Run([&](WindowView& w) {
-        for (const int field : {kDate, kTime}) {
+    // The main window's date field and the Settings window's time field.
+    for (const auto& [window, field] : {std::pair{IDD_MAIN, IDC_DATE}, std::pair{IDD_SETTINGS, IDC_RUN_TIME}}) {
+        Run(window, [&, field = field](WindowView& w) {
             const std::vector<int> before = Fields(w.Time(field));
             for (const auto& c : cases) {
-                SCOPED_TRACE(std::string(c.name) + (field == kDate ? " in the date field" : " in the time field"));
+                SCOPED_TRACE(std::string(c.name) + " in field " + std::to_string(field));
                 EXPECT_FALSE(
                     SendMessage(w.Control(field), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&c.time)));
                 EXPECT_EQ(Fields(w.Time(field)), before);
             }
             EXPECT_FALSE(SendMessage(w.Control(field), DTM_SETSYSTEMTIME, GDT_VALID, 0));
             EXPECT_EQ(SendMessage(w.Control(field), DTM_GETSYSTEMTIME, 0, 0), GDT_ERROR);
-        }
-        EXPECT_TRUE(m_messages.Take().empty());
-    });
+            EXPECT_TRUE(m_messages.Take().empty());
+        });
+    }
 }
 
 TEST_F(ControlsTest, EveryControlShowsWholeAndApartInEachStyleAndSize)
@@ -105,21 +96,18 @@ TEST_F(ControlsTest, EveryControlShowsWholeAndApartInEachStyleAndSize)
         for (const UINT id : {IDD_MAIN, IDD_SETTINGS, IDD_ABOUT}) {
             SCOPED_TRACE(std::string(desktop.style) + " " + std::to_string(desktop.points) + " pt, window " +
                          std::to_string(id));
-            Run(
-                [](WindowView& w) {
-                    const std::vector<SeenControl> seen = SeenControls(w.Handle());
-                    for (size_t i = 0; i < seen.size(); ++i) {
-                        EXPECT_TRUE(seen[i].whole) << "control " << seen[i].id << " cuts its content";
-                        for (size_t j = 0; j < i; ++j) {
-                            const RECT& a = seen[i].rect;
-                            const RECT& b = seen[j].rect;
-                            EXPECT_TRUE(a.right <= b.left || b.right <= a.left || a.bottom <= b.top ||
-                                        b.bottom <= a.top)
-                                << "controls " << seen[i].id << " and " << seen[j].id << " overlap";
-                        }
+            Run(id, [](WindowView& w) {
+                const std::vector<SeenControl> seen = SeenControls(w.Handle());
+                for (size_t i = 0; i < seen.size(); ++i) {
+                    EXPECT_TRUE(seen[i].whole) << "control " << seen[i].id << " cuts its content";
+                    for (size_t j = 0; j < i; ++j) {
+                        const RECT& a = seen[i].rect;
+                        const RECT& b = seen[j].rect;
+                        EXPECT_TRUE(a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top)
+                            << "controls " << seen[i].id << " and " << seen[j].id << " overlap";
                     }
-                },
-                ProgramResources(), *FindDialogTemplate(ProgramResources(), id));
+                }
+            });
         }
     }
     SetDesktopForTesting(0, nullptr);

@@ -29,9 +29,12 @@ const std::wstring kBookError =
     L"Failed to open book \"solmiraverse.pdb\"\nPlease download from https://www.example.org/solmira/";
 const RecordedMessage kDateChanged{WM_NOTIFY, IDC_DATE, DTN_DATETIMECHANGE};
 
-// Record k reads "Reading k", on two lines for every tenth record.
+// Record k reads "Reading k", on two lines for every tenth record; record 200 is too
+// long for one line.
 std::string RecordText(int k)
 {
+    if (k == 200)
+        return std::string(40, 'x') + " " + std::string(200, 'y') + " and more words that go on past the edge";
     return "Reading " + std::to_string(k) + (k % 10 == 0 ? "\nsecond line" : "");
 }
 
@@ -75,114 +78,9 @@ protected:
     MessageRecorder m_messages;
 };
 
-TEST_F(ReadingWindowTest, StartWithTheBookShowsTodaysReading)
-{
-    m_folder.Write("solmiraverse.pdb", MakeBook());
-    m_user.Expect(kMainCaption, [this](WindowView& w) {
-        EXPECT_EQ(VerseText(w), ShownText(36));
-        EXPECT_TRUE(w.HasFocus(IDC_DATE));
-        EXPECT_TRUE(w.HasIcon());
-        EXPECT_EQ(w.ControlText(IDOK), L"May All be Well and Happy!");
-        EXPECT_FALSE(w.DoneButtonShown());
-        EXPECT_TRUE(w.Style() & WS_NONAVDONEBUTTON);
-        EXPECT_EQ(w.MenuBar(), std::vector<std::wstring>{L"&Options: About|-|&Settings"});
-        // 138 dialog units of the 8-point interface font: about the handheld's 240 pixels,
-        // centred on the screen before the menu bar is put up below it.
-        const RECT rect = w.Rect();
-        RECT area{};
-        ASSERT_TRUE(SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0));
-        EXPECT_NEAR(rect.right - rect.left, 240, 40);
-        EXPECT_NEAR(rect.left + rect.right, area.left + area.right, 4);
-        EXPECT_NEAR(rect.top + rect.bottom, area.top + area.bottom, 60);
-        for (int hidden : {IDC_CALENDAR, IDC_SETTINGS_BUTTON, IDC_ABOUT_BUTTON, IDC_FIRST_BUTTON, IDC_LAST_BUTTON})
-            EXPECT_FALSE(w.IsVisible(hidden)) << hidden;
-        // The text box takes no typing, and nothing is sent while the user reads.
-        EXPECT_TRUE(UserType(w.Control(IDC_VERSE_TEXT), L"typed"));
-        EXPECT_EQ(VerseText(w), ShownText(36));
-        EXPECT_TRUE(m_messages.Take().empty());
-        w.Click(IDOK);
-    });
-    EXPECT_EQ(RunProgram(), 0);
-    EXPECT_EQ(m_user.Remaining(), 0u);
-    EXPECT_EQ(m_messages.Take(), (std::vector<RecordedMessage>{{WM_COMMAND, IDOK, BN_CLICKED}}));
-    EXPECT_EQ(std::wstring(g_strAppDir), DevicePathFromHostPath(m_folder.Path() + "/"));
-}
-
-TEST_F(ReadingWindowTest, StartWithoutTheBookReportsItOnceThenShowsHeadings)
-{
-    m_user.Expect(L"Error!", [](WindowView& w) {
-        EXPECT_EQ(w.MessageText(), kBookError);
-        EXPECT_TRUE(w.Exists(IDOK));
-        EXPECT_FALSE(w.Exists(IDCANCEL)) << "an OK button only";
-        // The box belongs to the main window, which is not shown yet and shows no verse yet.
-        EXPECT_EQ(w.Owner().Caption(), kMainCaption);
-        EXPECT_FALSE(w.Owner().IsShown());
-        EXPECT_EQ(w.Owner().ControlText(IDC_VERSE_TEXT), L"");
-        w.Click(IDOK);
-    });
-    m_user.Expect(kMainCaption, [](WindowView& w) {
-        EXPECT_EQ(VerseText(w), L"Verse 36:\r\n\r\n");
-        w.PickDateTime(IDC_DATE, At(2026, 3, 1));
-        EXPECT_EQ(VerseText(w), L"Verse 60:\r\n\r\n");
-        w.Key(VK_ESCAPE);
-    });
-    RunProgram();
-    EXPECT_EQ(m_user.Remaining(), 0u);
-}
-
-TEST_F(ReadingWindowTest, ChangingTheDateShowsItsReading)
-{
-    m_folder.Write("solmiraverse.pdb", MakeBook());
-    struct Case {
-        SYSTEMTIME date;
-        int verse;
-    };
-    const Case cases[] = {
-        {At(2008, 2, 29), 1},     // the leap day shares 1 January's reading
-        {At(2008, 2, 28), 59},    //
-        {At(2008, 3, 1), 60},     //
-        {At(2000, 2, 29), 60},    // a century year has no leap day of its own
-        {At(2007, 12, 31), 365},  //
-        {At(2008, 12, 31), 365},  //
-        {At(2026, 1, 1), 1},      //
-        {At(2026, 7, 4), 185},
-    };
-    m_user.Expect(kMainCaption, [this, &cases](WindowView& w) {
-        for (const Case& c : cases) {
-            SCOPED_TRACE(testing::PrintToString(Fields(c.date)));
-            w.PickDateTime(IDC_DATE, c.date);
-            EXPECT_EQ(VerseText(w), ShownText(c.verse));
-            EXPECT_EQ(m_messages.Take(), std::vector<RecordedMessage>{kDateChanged}) << "one notification a pick";
-        }
-        // Typed into the field, month, day and year in turn: each field that changes the
-        // date notifies, and the last shows its reading.
-        w.Type(IDC_DATE, L"12312007");
-        EXPECT_EQ(VerseText(w), ShownText(365));
-        EXPECT_FALSE(m_messages.Take().empty());
-        w.Click(IDOK);
-    });
-    RunProgram();
-}
-
-TEST_F(ReadingWindowTest, ABookPutInPlaceWhileRunningIsReadAtTheNextDate)
-{
-    const ProgramFolder& folder = m_folder;
-    m_user.Expect(L"Error!", [](WindowView& w) { w.Click(IDOK); });
-    m_user.Expect(kMainCaption, [&folder](WindowView& w) {
-        folder.Write("solmiraverse.pdb", MakeBook());
-        EXPECT_EQ(VerseText(w), L"Verse 36:\r\n\r\n");
-        w.PickDateTime(IDC_DATE, At(2026, 2, 6));
-        EXPECT_EQ(VerseText(w), ShownText(37));
-        folder.Remove("solmiraverse.pdb");
-        w.PickDateTime(IDC_DATE, At(2026, 2, 7));
-        EXPECT_EQ(VerseText(w), L"Verse 38:\r\n\r\n");
-        w.Click(IDOK);
-    });
-    RunProgram();
-    EXPECT_EQ(m_user.Remaining(), 0u);
-}
-
-TEST_F(ReadingWindowTest, TheBottomButtonEscapeAndEnterEndTheProgram)
+// Each way to end the program sends its command; before it, the window shows today's
+// reading as the handheld laid it out, and sends nothing while the user reads.
+TEST_F(ReadingWindowTest, StartWithTheBookShowsTodaysReadingUntilTheUserEndsIt)
 {
     m_folder.Write("solmiraverse.pdb", MakeBook());
     const struct {
@@ -196,87 +94,146 @@ TEST_F(ReadingWindowTest, TheBottomButtonEscapeAndEnterEndTheProgram)
     };
     for (const auto& ending : endings) {
         SCOPED_TRACE(ending.name);
-        m_user.Expect(kMainCaption, ending.end);
-        RunProgram();
+        m_user.Expect(kMainCaption, [this, &ending](WindowView& w) {
+            EXPECT_EQ(VerseText(w), ShownText(36));
+            EXPECT_TRUE(w.HasFocus(IDC_DATE));
+            EXPECT_TRUE(w.HasIcon());
+            EXPECT_EQ(w.ControlText(IDOK), L"May All be Well and Happy!");
+            EXPECT_FALSE(w.DoneButtonShown());
+            EXPECT_TRUE(w.Style() & WS_NONAVDONEBUTTON);
+            EXPECT_EQ(w.MenuBar(), std::vector<std::wstring>{L"&Options: About|-|&Settings"});
+            // 138 dialog units of the 8-point interface font: about the handheld's 240
+            // pixels, centred on the screen before the menu bar is put up below it.
+            const RECT rect = w.Rect();
+            RECT area{};
+            ASSERT_TRUE(SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0));
+            EXPECT_NEAR(rect.right - rect.left, 240, 40);
+            EXPECT_NEAR(rect.left + rect.right, area.left + area.right, 4);
+            EXPECT_NEAR(rect.top + rect.bottom, area.top + area.bottom, 60);
+            for (int hidden : {IDC_CALENDAR, IDC_SETTINGS_BUTTON, IDC_ABOUT_BUTTON, IDC_FIRST_BUTTON, IDC_LAST_BUTTON})
+                EXPECT_FALSE(w.IsVisible(hidden)) << hidden;
+            // The text box takes no typing.
+            EXPECT_TRUE(UserType(w.Control(IDC_VERSE_TEXT), L"typed"));
+            EXPECT_EQ(VerseText(w), ShownText(36));
+            EXPECT_TRUE(m_messages.Take().empty());
+            ending.end(w);
+        });
+        EXPECT_EQ(RunProgram(), 0);
         EXPECT_EQ(m_user.Remaining(), 0u);
         EXPECT_EQ(m_messages.Take(), std::vector<RecordedMessage>{ending.command});
     }
+    EXPECT_EQ(std::wstring(g_strAppDir), DevicePathFromHostPath(m_folder.Path() + "/"));
 }
 
-TEST_F(ReadingWindowTest, HiddenControlsAnswerTheirHandlers)
+// The missing book is reported once; the window shows headings until a book is put in
+// place, which the next date reads, and again when it is gone.
+TEST_F(ReadingWindowTest, WithoutTheBookTheErrorComesOnceAndABookPutInPlaceIsRead)
+{
+    const ProgramFolder& folder = m_folder;
+    m_user.Expect(L"Error!", [](WindowView& w) {
+        EXPECT_EQ(w.MessageText(), kBookError);
+        EXPECT_TRUE(w.Exists(IDOK));
+        EXPECT_FALSE(w.Exists(IDCANCEL)) << "an OK button only";
+        // The box belongs to the main window, which is not shown yet and shows no verse yet.
+        EXPECT_EQ(w.Owner().Caption(), kMainCaption);
+        EXPECT_FALSE(w.Owner().IsShown());
+        EXPECT_EQ(w.Owner().ControlText(IDC_VERSE_TEXT), L"");
+        w.Click(IDOK);
+    });
+    m_user.Expect(kMainCaption, [&folder](WindowView& w) {
+        EXPECT_EQ(VerseText(w), L"Verse 36:\r\n\r\n");
+        folder.Write("solmiraverse.pdb", MakeBook());
+        EXPECT_EQ(VerseText(w), L"Verse 36:\r\n\r\n");
+        w.PickDateTime(IDC_DATE, At(2026, 2, 6));
+        EXPECT_EQ(VerseText(w), ShownText(37));
+        folder.Remove("solmiraverse.pdb");
+        w.PickDateTime(IDC_DATE, At(2026, 3, 1));
+        EXPECT_EQ(VerseText(w), L"Verse 60:\r\n\r\n");
+        w.Click(IDOK);
+    });
+    RunProgram();
+    EXPECT_EQ(m_user.Remaining(), 0u);
+}
+
+TEST_F(ReadingWindowTest, ChangingTheDateShowsItsReading)
 {
     m_folder.Write("solmiraverse.pdb", MakeBook());
-    m_user.Expect(kMainCaption, [](WindowView& w) {
-        w.SelectHiddenCalendarDate(IDC_CALENDAR, At(2026, 12, 31));
+    struct Case {
+        SYSTEMTIME date;
+        int verse;
+    };
+    const Case cases[] = {
+        {At(2008, 2, 29), 1},    // the leap day shares 1 January's reading
+        {At(2000, 2, 29), 60},   // a century year has no leap day of its own
+        {At(2026, 7, 19), 200},  // a reading long enough to wrap
+    };
+    m_user.Expect(kMainCaption, [this, &cases](WindowView& w) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::PrintToString(Fields(c.date)));
+            w.PickDateTime(IDC_DATE, c.date);
+            EXPECT_EQ(VerseText(w), ShownText(c.verse));
+            // Wrapped lines read back with soft breaks, which VerseText takes out.
+            EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT).find(L"\r\r\n") != std::wstring::npos, c.verse == 200);
+            EXPECT_EQ(m_messages.Take(), std::vector<RecordedMessage>{kDateChanged}) << "one notification a pick";
+        }
+        // Typed into the field, month, day and year in turn: each field that changes the
+        // date notifies, and the last shows its reading.
+        w.Type(IDC_DATE, L"12312007");
         EXPECT_EQ(VerseText(w), ShownText(365));
-        w.PressHiddenButton(IDC_ABOUT_BUTTON);
-        EXPECT_EQ(VerseText(w).rfind(L"What is Solmira?", 0), 0u);
-        // Buttons with no handler change nothing.
-        w.PressHiddenButton(IDC_NEXT_BUTTON);
-        EXPECT_EQ(VerseText(w).rfind(L"What is Solmira?", 0), 0u);
+        EXPECT_FALSE(m_messages.Take().empty());
         w.Click(IDOK);
     });
     RunProgram();
 }
 
-TEST_F(ReadingWindowTest, OptionsAboutShowsTheAboutTextAndChangesNothing)
+// Options > About shows the About text over the disabled main window, which keeps its
+// verse; the hidden controls still answer their handlers, and buttons with none do nothing.
+TEST_F(ReadingWindowTest, OptionsAboutAndTheHiddenControls)
 {
     m_folder.Write("solmiraverse.pdb", MakeBook());
     AfxSetResourceHandle(ProgramResources());
     CString about;
     ASSERT_TRUE(about.LoadString(IDS_ABOUT_TEXT));
-    m_user.Expect(kMainCaption, [](WindowView& w) {
+    m_user.Expect(kMainCaption, [this](WindowView& w) {
         for (int i = 0; i < 2; ++i)
             w.ChooseMenuCommand(ID_OPTIONS_ABOUT);
         EXPECT_EQ(VerseText(w), ShownText(36)) << "the main window keeps its verse";
+        const std::vector<RecordedMessage> expected = {
+            {WM_COMMAND, ID_OPTIONS_ABOUT, 0},
+            {WM_COMMAND, IDOK, BN_CLICKED},  // About, Done
+            {WM_COMMAND, ID_OPTIONS_ABOUT, 0},
+            {WM_COMMAND, IDCANCEL, BN_CLICKED},  // About, Escape
+        };
+        EXPECT_EQ(m_messages.Take(), expected);
+        w.SelectHiddenCalendarDate(IDC_CALENDAR, At(2026, 12, 31));
+        EXPECT_EQ(VerseText(w), ShownText(365));
+        w.PressHiddenButton(IDC_ABOUT_BUTTON);
+        EXPECT_EQ(VerseText(w).rfind(L"What is Solmira?", 0), 0u);
+        w.PressHiddenButton(IDC_NEXT_BUTTON);
+        EXPECT_EQ(VerseText(w).rfind(L"What is Solmira?", 0), 0u);
         w.Click(IDOK);
     });
-    const auto expectAbout = [&about](WindowView& w) {
-        EXPECT_EQ(w.Owner().Caption(), kMainCaption);
-        EXPECT_FALSE(w.Owner().IsEnabled()) << "the main window is disabled meanwhile";
-        EXPECT_EQ(w.ControlText(IDC_ABOUT_TEXT), about.Str());
-        EXPECT_TRUE(w.HasFocus(IDOK));
-        EXPECT_TRUE(w.Exists(IDCANCEL));
-        EXPECT_FALSE(w.IsVisible(IDCANCEL));
-        EXPECT_TRUE(w.MenuBar().empty());
-        // From its first line, with the rest below the fold; the user cannot edit it.
-        SCROLLINFO scroll{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
-        ASSERT_TRUE(GetScrollInfo(w.Control(IDC_ABOUT_TEXT), SB_VERT, &scroll));
-        EXPECT_EQ(scroll.nPos, 0);
-        EXPECT_GT(scroll.nMax - scroll.nMin + 1, static_cast<int>(scroll.nPage));
-        EXPECT_TRUE(UserType(w.Control(IDC_ABOUT_TEXT), L"typed"));
-        EXPECT_EQ(w.ControlText(IDC_ABOUT_TEXT), about.Str());
-    };
-    m_user.Expect(L"About Solmira", [&expectAbout](WindowView& w) {
-        expectAbout(w);
-        w.Click(IDOK);
-    });
-    m_user.Expect(L"About Solmira", [&expectAbout](WindowView& w) {
-        expectAbout(w);
-        w.Key(VK_ESCAPE);
-    });
+    for (const WORD key : {WORD(0), WORD(VK_ESCAPE)}) {
+        m_user.Expect(L"About Solmira", [&about, key](WindowView& w) {
+            EXPECT_EQ(w.Owner().Caption(), kMainCaption);
+            EXPECT_FALSE(w.Owner().IsEnabled()) << "the main window is disabled meanwhile";
+            EXPECT_EQ(w.ControlText(IDC_ABOUT_TEXT), about.Str());
+            EXPECT_TRUE(w.HasFocus(IDOK));
+            EXPECT_TRUE(w.Exists(IDCANCEL));
+            EXPECT_FALSE(w.IsVisible(IDCANCEL));
+            EXPECT_TRUE(w.MenuBar().empty());
+            // From its first line, with the rest below the fold; the user cannot edit it.
+            SCROLLINFO scroll{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
+            ASSERT_TRUE(GetScrollInfo(w.Control(IDC_ABOUT_TEXT), SB_VERT, &scroll));
+            EXPECT_EQ(scroll.nPos, 0);
+            EXPECT_GT(scroll.nMax - scroll.nMin + 1, static_cast<int>(scroll.nPage));
+            EXPECT_TRUE(UserType(w.Control(IDC_ABOUT_TEXT), L"typed"));
+            EXPECT_EQ(w.ControlText(IDC_ABOUT_TEXT), about.Str());
+            key ? w.Key(key) : w.Click(IDOK);
+        });
+    }
     RunProgram();
     EXPECT_EQ(m_user.Remaining(), 0u);
-    const std::vector<RecordedMessage> expected = {
-        {WM_COMMAND, ID_OPTIONS_ABOUT, 0}, {WM_COMMAND, IDOK, BN_CLICKED},      // About, Done
-        {WM_COMMAND, ID_OPTIONS_ABOUT, 0}, {WM_COMMAND, IDCANCEL, BN_CLICKED},  // About, Escape
-        {WM_COMMAND, IDOK, BN_CLICKED},                                         // the bottom button
-    };
-    EXPECT_EQ(m_messages.Take(), expected);
-}
-
-TEST_F(ReadingWindowTest, WrappedLinesReadBackWithSoftBreaks)
-{
-    std::vector<std::string> records(366, "short");
-    records[36] = std::string(40, 'x') + " " + std::string(200, 'y') + " and more words that go on past the edge";
-    m_folder.Write("solmiraverse.pdb", BuildPalmDatabase("Long", records));
-    m_user.Expect(kMainCaption, [&records](WindowView& w) {
-        const std::wstring raw = w.ControlText(IDC_VERSE_TEXT);
-        EXPECT_NE(raw.find(L"\r\r\n"), std::wstring::npos) << "a long line must wrap";
-        EXPECT_EQ(VerseText(w), L"Verse 36:\r\n\r\n" + std::wstring(records[36].begin(), records[36].end()));
-        w.Click(IDOK);
-    });
-    RunProgram();
 }
 
 TEST_F(ReadingWindowTest, AProgramPathWithoutABackslashLooksBesideTheWorkingFolder)

@@ -3,8 +3,8 @@
 // server. The time runs from the start of the process to the X server's map of its window.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -15,9 +15,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/core/Paths.h"
 #include "platform/core/StartAtTime.h"
@@ -27,43 +25,22 @@
 #include "platform/window/Window.h"
 #include "tests/TestFiles.h"
 
-extern char** environ;
-
 namespace
 {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment)
+// Starts a program, its errors not shown.
+pid_t Spawn(const std::string& program)
 {
-    std::vector<std::string> environment = extraEnvironment;
-    for (char** e = environ; *e != nullptr; ++e)
-        environment.emplace_back(*e);
-    std::vector<char*> argv, envp;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    for (const std::string& variable : environment)
-        envp.push_back(const_cast<char*>(variable.c_str()));
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
+        execl(program.c_str(), program.c_str(), nullptr);
+        _exit(127);
+    }
     return pid;
-}
-
-void Stop(pid_t pid)
-{
-    if (pid <= 0)
-        return;
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
 }
 
 // A virtual X server, and a connection to it that sees every window mapped.
@@ -81,6 +58,10 @@ public:
         const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
         xcb_change_window_attributes(m_connection, root, XCB_CW_EVENT_MASK, &mask);
         xcb_flush(m_connection);
+        // No session bus for the programs started: a plain Qt program would launch one of
+        // its own, which the program does not, and the yardstick is the toolkit's own start.
+        setenv("DISPLAY", m_screen.Display().c_str(), 1);
+        setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
         m_ready = true;
     }
     ~WatchedScreen()
@@ -92,29 +73,26 @@ public:
     bool Ready() const { return m_ready; }
 
     // Starts a program on this screen; the seconds until its first window is mapped, or -1.
-    double SecondsToFirstWindow(const std::vector<std::string>& args)
+    double SecondsToFirstWindow(const std::string& program)
     {
         while (xcb_generic_event_t* stale = xcb_poll_for_event(m_connection))
             free(stale);
         const Clock::time_point start = Clock::now();
-        // No session bus for either: a plain Qt program would launch one of its own, which
-        // the program does not, and the yardstick is the toolkit's own start.
-        const pid_t pid = Spawn(args, {"DISPLAY=" + m_screen.Display(), "DBUS_SESSION_BUS_ADDRESS=disabled:"});
+        const pid_t pid = Spawn(program);
         double seconds = -1;
-        const int fd = xcb_get_file_descriptor(m_connection);
         while (pid > 0 && seconds < 0 && Clock::now() - start < std::chrono::seconds(10)) {
-            fd_set ready;
-            FD_ZERO(&ready);
-            FD_SET(fd, &ready);
-            timeval wait{0, 100000};
-            select(fd + 1, &ready, nullptr, nullptr, &wait);
+            pollfd ready{xcb_get_file_descriptor(m_connection), POLLIN, 0};
+            poll(&ready, 1, 100);
             while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
                 if ((event->response_type & 0x7F) == XCB_MAP_NOTIFY && seconds < 0)
                     seconds = std::chrono::duration<double>(Clock::now() - start).count();
                 free(event);
             }
         }
-        Stop(pid);
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
         return seconds;
     }
 
@@ -147,9 +125,9 @@ void StartToFirstWindow(benchmark::State& state)
     const std::string on = MakeProgramFolder(root, "on", true);
     double minimal = 0, autoRunOff = 0, autoRunOn = 0;
     for (auto _ : state) {
-        const double m = screen.SecondsToFirstWindow({SOLMIRA_MINIMAL_DIALOG});
-        const double f = screen.SecondsToFirstWindow({off});
-        const double n = screen.SecondsToFirstWindow({on});
+        const double m = screen.SecondsToFirstWindow(SOLMIRA_MINIMAL_DIALOG);
+        const double f = screen.SecondsToFirstWindow(off);
+        const double n = screen.SecondsToFirstWindow(on);
         if (m < 0 || f < 0 || n < 0) {
             state.SkipWithError("a window did not come up within 10 s");
             return;

@@ -22,31 +22,21 @@ source "$source_dir/tools/screenshots/xsession.sh"
 
 # Root may write anywhere: the program then runs as an account of its own (./dev.sh test
 # makes it; nobody may not use at).
-user_name=$(id -un)
+as_user=()
 if [ "$(id -u)" -eq 0 ]; then
-    user_name=solmira-tester
-    if ! getent passwd "$user_name" >/dev/null; then
-        echo "FAIL: no account $user_name to run the program as; ./dev.sh test makes it"
-        exit 1
-    fi
+    as_user=(setpriv --reuid=solmira-tester --regid=solmira-tester --clear-groups)
+    getent passwd solmira-tester >/dev/null || { echo "FAIL: no account solmira-tester; ./dev.sh test makes it"; exit 1; }
 fi
 
 tmp=$(mktemp -d)
 chmod 755 "$tmp"
-prefix=$tmp/usr
-program=$prefix/lib/solmira/solmira
-program_pid=""
+prefix=$tmp/usr home=$tmp/home
+program=$prefix/lib/solmira/solmira program_pid=""
 # Whatever fails, everything the test started is ended and its files removed.
 cleanup() {
     set +e
-    if [ -n "$program_pid" ]; then
-        kill "$program_pid" 2>/dev/null
-        wait "$program_pid" 2>/dev/null
-    fi
-    if [ -s "$tmp/program.log" ]; then
-        echo "The program said:"
-        cat "$tmp/program.log"
-    fi
+    [ -z "$program_pid" ] || { kill "$program_pid"; wait "$program_pid"; } 2>/dev/null
+    [ ! -s "$tmp/program.log" ] || { echo "The program said:"; cat "$tmp/program.log"; }
     x_stop
     for job in $(jobs_of_program); do atrm "$job"; done
     chmod -R u+w "$tmp"
@@ -55,30 +45,23 @@ cleanup() {
 trap cleanup EXIT
 # An interrupt or a time limit still removes what the test started and made.
 trap "exit 1" INT TERM HUP
-
 failures=0
 fail() {
     echo "FAIL: $*"
     failures=$((failures + 1))
 }
 
-# The at jobs that start the installed program. Root sees every user's jobs.
+# The at jobs that start the installed program (root sees every user's), once its daily
+# start has settled: it registers in the background, the new job before the old goes, so
+# for a moment there may be none yet, or two. A start that replaces job $1 has settled once
+# another job stands alone; "now" gives them as they are.
 jobs_of_program() {
-    local job
-    for job in $(atq 2>/dev/null | cut -f1); do
-        at -c "$job" 2>/dev/null | grep -qxF "# solmira start of: $program" && echo "$job"
-    done
-    return 0
-}
-
-# The program's at jobs once its daily start has settled: it registers in the background,
-# the new job before the old goes, so for a moment there may be none yet, or two. A start
-# that replaces job $1 has settled once another job stands alone.
-settled_jobs_of_program() {
-    local replaced=${1:-} jobs="" try
-    for try in $(seq 1 50); do
-        jobs=$(jobs_of_program)
-        [ "$(echo "$jobs" | grep -c .)" -eq 1 ] && [ "$jobs" != "$replaced" ] && break
+    local replaced=${1:-now} jobs="" job
+    for _ in $(seq 50); do
+        jobs=$(for job in $(atq 2>/dev/null | cut -f1); do
+            at -c "$job" 2>/dev/null | grep -qxF "# solmira start of: $program" && echo "$job"
+        done; true)
+        [ "$replaced" = now ] || { [ "$(echo "$jobs" | grep -c .)" -eq 1 ] && [ "$jobs" != "$replaced" ]; } && break
         sleep 0.2
     done
     echo "$jobs"
@@ -87,22 +70,15 @@ settled_jobs_of_program() {
 # --- Installed where the user cannot write --------------------------------------------------
 cmake --install "$build" --prefix "$prefix" >/dev/null
 chmod -R a-w "$prefix/lib/solmira"
-home=$tmp/home
 mkdir -p "$home" "$tmp/runtime"
 chmod 700 "$tmp/runtime"
-if [ "$(id -u)" -eq 0 ]; then
-    chown "$user_name:" "$home" "$tmp/runtime"
-fi
+[ ${#as_user[@]} -eq 0 ] || chown solmira-tester: "$home" "$tmp/runtime"
 x_start "$tmp"
 # Under the sanitizers, the leaks of the system's libraries on a real display are not ours.
 install -m 644 "$source_dir/tests/install/lsan-suppressions.txt" "$tmp/lsan-suppressions.txt"
 
 # Starts the installed command as the user, with a home of its own and the at scheduler.
 start_program() {
-    local as_user=()
-    if [ "$(id -u)" -eq 0 ]; then
-        as_user=(setpriv "--reuid=$user_name" "--regid=$(id -g "$user_name")" --clear-groups)
-    fi
     "${as_user[@]}" env -i PATH=/usr/bin:/bin DISPLAY="$DISPLAY" HOME="$home" XDG_DATA_HOME="$home/data" \
         XDG_RUNTIME_DIR="$tmp/runtime" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb SOLMIRA_START_SERVICE=at \
         ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
@@ -114,15 +90,12 @@ start_program() {
 # Escape on the main window ends the program within the time. A key that comes before
 # the window is ready for it is lost, so it is given up to three times.
 end_with_escape() {
-    local try
-    for try in 1 2 3; do
+    for _ in 1 2 3; do
         x_keys "$1" Escape
         if wait_for_end "$program_pid" 5; then
             wait "$program_pid" || fail "the program ended with status $?"
-            program_pid=""
-            return
+            program_pid="" && return
         fi
-        echo "the program still runs after Escape (try $try)"
     done
     fail "Escape did not end the program"
 }
@@ -173,7 +146,7 @@ xprop -id "$main" WM_CLASS | grep -q '"solmira"' || fail "the main window's clas
 [ -s "$home/data/solmira/slm.dat" ] || fail "the settings are not in the user's folder"
 [ ! -e "$prefix/lib/solmira/slm.dat" ] || fail "the settings went into the program's folder"
 
-jobs=$(settled_jobs_of_program)
+jobs=$(jobs_of_program "")
 [ "$(echo "$jobs" | grep -c .)" -eq 1 ] || fail "the daily start is not one at job of $program: '$jobs'"
 for job in $jobs; do
     at -c "$job" | grep -qF "exec '$program' " || fail "at job $job does not start $program"
@@ -195,14 +168,10 @@ echo "The second start"
 start_program
 main=$(x_wait_window 'REZEZO 1.0')
 x_window_shown Settings && fail "the second start asks for the settings again"
-second_jobs=$(settled_jobs_of_program "$jobs")
-if [ "$(echo "$second_jobs" | grep -c .)" -ne 1 ] || [ "$second_jobs" = "$jobs" ]; then
+second_jobs=$(jobs_of_program "$jobs")
+[ "$(echo "$second_jobs" | grep -c .)" -eq 1 ] && [ "$second_jobs" != "$jobs" ] ||
     fail "the second start does not leave one new at job in the first one's place: '$second_jobs'"
-fi
 end_with_escape "$main"
 
-if [ "$failures" -gt 0 ]; then
-    echo "$failures failed"
-    exit 1
-fi
+[ "$failures" -eq 0 ] || { echo "$failures failed"; exit 1; }
 echo "the installed program's windows are as they should be"
