@@ -108,7 +108,8 @@ TEST_F(BookToolLookupTest, ReadAndShowFindTheBookTheProgramReads)
 // With no date and no book, read gives today's reading: here a day fixed by faketime.
 TEST_F(BookToolLookupTest, ReadWithoutArgumentsGivesTodaysReading)
 {
-    if (::access("/usr/bin/faketime", X_OK) != 0)
+    const std::vector<std::string> fakeClock = FakeClockCommand("2026-03-01 12:00:00");
+    if (fakeClock.empty())
         GTEST_SKIP() << "faketime is not installed";
     const std::string bin = m_folder.PathOf("bin");
     fs::create_directories(bin);
@@ -119,7 +120,7 @@ TEST_F(BookToolLookupTest, ReadWithoutArgumentsGivesTodaysReading)
     ToolRun run;
     run.tool = bin + "/solmira-book";
     run.args = {"read"};
-    run.wrapper = {"/usr/bin/faketime", "2026-03-01 12:00:00"};
+    run.wrapper = fakeClock;
     // faketime comes in before the sanitizer's runtime; that is harmless here.
     run.environment["ASAN_OPTIONS"] = "verify_asan_link_order=0";
     const ToolOutcome outcome = Run(run);

@@ -112,7 +112,7 @@ TEST_F(NoDisplayTest, AStartWithoutADisplayKeepsTheDailyStart)
         ASSERT_FALSE(m_at.Add(Program(), dailyStart + 86400, {}).empty());
         ToolRun run;
         run.tool = Program();
-        run.wrapper = {"/usr/bin/faketime", c.now};
+        run.wrapper = FakeClockCommand(c.now);
         if (c.wayland) {
             ASSERT_TRUE(fs::exists(runtime + "/wayland-solmira")) << "weston does not run";
             const std::vector<std::string> hiding = WithoutWaylandPlugin();

@@ -2,6 +2,7 @@
 #include "platform/testing/TestEnvironment.h"
 
 #include <dirent.h>
+#include <glob.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -136,4 +137,14 @@ int OpenDescriptorCount()
         --count;  // the one opendir holds
     }
     return count;
+}
+
+std::vector<std::string> FakeClockCommand(const std::string& at)
+{
+    glob_t found{};
+    std::vector<std::string> command;
+    if (::glob("/usr/lib/*/faketime/libfaketime.so.1", 0, nullptr, &found) == 0 && found.gl_pathc > 0)
+        command = {"/usr/bin/env", std::string("LD_PRELOAD=") + found.gl_pathv[0], "FAKETIME=@" + at};
+    ::globfree(&found);
+    return command;
 }

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 // The window system that every test shares, on Qt's offscreen platform, with a fixed
 // locale and every modal window guarded. Made once, first thing in the test program's main.
@@ -62,6 +63,12 @@ public:
     FixedClock& operator=(const FixedClock&) = delete;
     void Set(int year, int month, int day, int hour = 12, int minute = 0, int second = 0);
 };
+
+// A command prefix that runs another program with its clock starting at a local date-time
+// ("2026-03-01 12:00:00"), through faketime's preloaded library; empty where it is not
+// installed. Not the faketime command: it keeps a shared-memory file named by its process
+// number, and one left by a killed run makes a later run with the same number fail.
+std::vector<std::string> FakeClockCommand(const std::string& at);
 
 // A temporary folder that holds the program: the platform reports "<folder>/solmira" as
 // the program's own path while this object lives. The folder goes with it.
