@@ -39,7 +39,7 @@ void DialogWidget::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     if (!m_laying) {
         m_laying = true;
-        m_window->Lay();
+        m_window->layout.Lay();
         m_laying = false;
     }
 }

@@ -1,20 +1,12 @@
 // Dialog windows: built from a template with their controls, and run modally.
 #include "platform/window/DialogWindow.h"
 
-#include <QAbstractButton>
-#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QEventLoop>
-#include <QFontMetrics>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTimer>
-#include <QWheelEvent>
 
 #include <algorithm>
-#include <cmath>
 
 #include "platform/window/Accessibility.h"
 #include "platform/window/ButtonControl.h"
@@ -24,6 +16,7 @@
 #include "platform/window/Hooks.h"
 #include "platform/window/IconImage.h"
 #include "platform/window/MonthCalendarControl.h"
+#include "platform/window/ReadingZoom.h"
 #include "platform/window/StaticControl.h"
 #include "platform/window/WindowState.h"
 
@@ -67,7 +60,7 @@ void PlaceControl(DialogWindow* dialog, Window* control, const DialogItemTemplat
     const DialogUnits& u = dialog->units;
     const QRect rect(u.X(item.x), u.Y(item.y), u.X(item.cx), u.Y(item.cy));
     control->widget->setGeometry(rect);
-    dialog->placed.push_back({control, rect});
+    dialog->layout.Place(control, rect);
     if (!(item.style & WS_TABSTOP))
         control->widget->setFocusPolicy(static_cast<Qt::FocusPolicy>(control->widget->focusPolicy() & ~Qt::TabFocus));
     if (item.text != nullptr && (item.style & 0x1F) != SS_BITMAP)
@@ -75,134 +68,7 @@ void PlaceControl(DialogWindow* dialog, Window* control, const DialogItemTemplat
     control->widget->setVisible(item.style & WS_VISIBLE);
 }
 
-// The size a control's content needs in the style in use.
-QSize ContentSize(QWidget* widget)
-{
-    if (qobject_cast<QLabel*>(widget) != nullptr || qobject_cast<QAbstractButton*>(widget) != nullptr ||
-        qobject_cast<QAbstractSpinBox*>(widget) != nullptr)
-        return widget->sizeHint();
-    return widget->minimumSizeHint().expandedTo(QSize(0, 0));
-}
-
-bool Shown(const Window* control)
-{
-    return (control->style & WS_VISIBLE) != 0;
-}
-
-// Whether a is above b in the template: its middle above b's top, their columns shared.
-bool Above(const QRect& a, const QRect& b)
-{
-    return a.center().y() < b.top() && a.left() <= b.right() && b.left() <= a.right();
-}
-
-bool LeftOf(const QRect& a, const QRect& b)
-{
-    return a.center().x() < b.left() && a.top() <= b.bottom() && b.top() <= a.bottom();
-}
-
-// The reading box's text follows Ctrl with the wheel, in whole steps.
-class WheelZoom : public QObject
-{
-public:
-    WheelZoom(DialogWindow* dialog, QObject* parent) : QObject(parent), m_dialog(dialog) {}
-
-protected:
-    bool eventFilter(QObject* /*watched*/, QEvent* event) override
-    {
-        if (event->type() != QEvent::Wheel)
-            return false;
-        auto* wheel = static_cast<QWheelEvent*>(event);
-        if (!(wheel->modifiers() & Qt::ControlModifier))
-            return false;
-        m_delta += wheel->angleDelta().y();
-        const int steps = m_delta / 120;
-        m_delta -= steps * 120;
-        if (steps != 0)
-            m_dialog->Zoom(steps, true);
-        return true;
-    }
-
-private:
-    DialogWindow* m_dialog;
-    int m_delta = 0;
-};
-
-// Ctrl+plus, Ctrl+minus and Ctrl+0 zoom the reading box of the window they are pressed in,
-// wherever its focus is. They are taken before any control sees them.
-class ZoomKeys : public QObject
-{
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
-            return false;
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (!(key->modifiers() & Qt::ControlModifier))
-            return false;
-        Window* window = Window::Owning(static_cast<QWidget*>(watched));
-        DialogWindow* dialog = AsDialog(window);
-        if (dialog == nullptr && window != nullptr)
-            dialog = AsDialog(window->parent);
-        if (dialog == nullptr || dialog->readingBox == nullptr)
-            return false;
-        switch (key->key()) {
-            case Qt::Key_Plus:
-            case Qt::Key_Equal:
-                dialog->Zoom(1, true);
-                return true;
-            case Qt::Key_Minus:
-                dialog->Zoom(-1, true);
-                return true;
-            case Qt::Key_0:
-                dialog->Zoom(0, false);
-                return true;
-            default:
-                return false;
-        }
-    }
-};
-
-void AddZoomKeys(DialogWindow* dialog)
-{
-    static ZoomKeys* keys = nullptr;
-    if (keys == nullptr) {
-        keys = new ZoomKeys;
-        keys->setParent(QCoreApplication::instance());
-        QCoreApplication::instance()->installEventFilter(keys);
-    }
-    auto* box = qobject_cast<QAbstractScrollArea*>(dialog->readingBox->widget);
-    if (box != nullptr)
-        box->viewport()->installEventFilter(new WheelZoom(dialog, box));
-}
-
 }  // namespace
-
-DialogUnits DialogUnits::Of(const QFont& font)
-{
-    // The device's rule: the average width of the 52 letters, rounded, and the font height.
-    const QFontMetrics metrics(font);
-    const int width = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    DialogUnits units;
-    units.baseX = (width / 26 + 1) / 2;
-    units.baseY = metrics.height();
-    return units;
-}
-
-QFont DialogFont(LPCTSTR typeface, int pointSize)
-{
-    // "System" names the device's own interface font; here that is the desktop's.
-    constexpr double kStandardPointSize = 8;
-    QFont font = QApplication::font();
-    const QString face = QString::fromWCharArray(typeface != nullptr ? typeface : L"");
-    if (!face.isEmpty() && face != QLatin1String("System"))
-        font.setFamily(face);
-    const double scale = pointSize > 0 ? pointSize / kStandardPointSize : 1;
-    if (font.pointSizeF() > 0)
-        font.setPointSizeF(font.pointSizeF() * scale);
-    else if (font.pixelSize() > 0)
-        font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * scale))));
-    return font;
-}
 
 QRect WorkArea()
 {
@@ -215,7 +81,7 @@ DialogWindow* AsDialog(HWND window)
     return dynamic_cast<DialogWindow*>(window);
 }
 
-DialogWindow::DialogWindow()
+DialogWindow::DialogWindow() : layout(*this)
 {
     Living().push_back(this);
 }
@@ -288,8 +154,9 @@ DialogWindow* DialogWindow::Create(HINSTANCE module, const DialogTemplate& dialo
     widget->setFont(font);
     dialog->units = DialogUnits::Of(font);
     dialog->templateId = dialogTemplate.id;
-    dialog->templateSize = QSize(dialog->units.X(dialogTemplate.cx), dialog->units.Y(dialogTemplate.cy));
-    widget->resize(dialog->templateSize);
+    DialogLayout& layout = dialog->layout;
+    layout.templateSize = QSize(dialog->units.X(dialogTemplate.cx), dialog->units.Y(dialogTemplate.cy));
+    widget->resize(layout.templateSize);
     dialog->SetText(dialogTemplate.caption != nullptr ? dialogTemplate.caption : L"");
 
     for (const DialogItemTemplate& item : dialogTemplate.items) {
@@ -298,9 +165,9 @@ DialogWindow* DialogWindow::Create(HINSTANCE module, const DialogTemplate& dialo
             continue;
         PlaceControl(dialog, control.get(), item);
         MakeAccessible(control.get(), item, dialogTemplate.items);
-        if (dialog->readingBox == nullptr && item.windowClass == ControlClass::Edit && Shown(control.get()) &&
+        if (layout.readingBox == nullptr && item.windowClass == ControlClass::Edit && (control->style & WS_VISIBLE) &&
             (item.style & ES_MULTILINE) && (item.style & WS_VSCROLL))
-            dialog->readingBox = control.get();
+            layout.readingBox = control.get();
         dialog->AddControl(std::move(control));
     }
 
@@ -308,19 +175,16 @@ DialogWindow* DialogWindow::Create(HINSTANCE module, const DialogTemplate& dialo
     // opens at the size it was left at, if that fits the screen.
     const QRect area = WorkArea();
     const WindowState state = LoadWindowState();
-    dialog->resizable = (dialog->exStyle & WS_EX_APPWINDOW) && dialog->readingBox != nullptr;
-    const QSize natural = dialog->Lay();
-    if (dialog->resizable) {
+    layout.resizable = (dialog->exStyle & WS_EX_APPWINDOW) && layout.readingBox != nullptr;
+    const QSize natural = layout.Lay();
+    if (layout.resizable) {
         const auto remembered = state.sizes.find(dialog->templateId);
         if (remembered != state.sizes.end() && remembered->second.width <= area.width() &&
             remembered->second.height <= area.height())
             widget->resize(QSize(remembered->second.width, remembered->second.height).expandedTo(natural));
     }
-    if (dialog->readingBox != nullptr) {
-        dialog->zoom = state.zoom;
-        dialog->Zoom(state.zoom, false);
-        AddZoomKeys(dialog);
-    }
+    if (layout.readingBox != nullptr)
+        dialog->zoom = std::make_unique<ReadingZoom>(dialog, state.zoom);
 
     if (dialog->style & DS_CENTER) {
         widget->move(area.center() - widget->rect().center());
@@ -331,146 +195,13 @@ DialogWindow* DialogWindow::Create(HINSTANCE module, const DialogTemplate& dialo
     return dialog;
 }
 
-QSize DialogWindow::Lay()
-{
-    if (widget == nullptr)
-        return QSize();
-    // The style's sizes hold once it has polished the controls, which showing does too.
-    widget->ensurePolished();
-    // The bar grows the window downwards, so the controls keep their room.
-    const int bar = bottomBar != nullptr && !bottomBar->isHidden() ? bottomBar->sizeHint().height() : 0;
-    if (bar != barHeight) {
-        const int grow = bar - barHeight;
-        barHeight = bar;
-        widget->resize(widget->width(), widget->height() + grow);
-    }
-    const size_t count = placed.size();
-    const QRect* box = nullptr;
-    for (const Placed& p : placed)
-        if (p.control == readingBox)
-            box = &p.rect;
-
-    // Places every control for extra room given to the reading box; returns the size they take.
-    std::vector<QRect> laid(count);
-    const auto arrange = [&](QSize extra) {
-        std::vector<int> down(count, 0), right(count, 0);
-        for (size_t i = 0; i < count; ++i) {
-            const QRect& r = placed[i].rect;
-            QSize size = r.size();
-            if (Shown(placed[i].control) && placed[i].control->widget != nullptr) {
-                const QSize need = ContentSize(placed[i].control->widget);
-                size = size.expandedTo(need);
-                // A line of text is as tall as its text, so it never reaches into the next row.
-                const auto* label = qobject_cast<QLabel*>(placed[i].control->widget);
-                if (label != nullptr && label->pixmap().isNull() && need.height() > 0)
-                    size.setHeight(need.height());
-            }
-            if (placed[i].control == readingBox)
-                size += extra;
-            else if (box != nullptr && Above(*box, r) && r.left() == box->left() && r.width() == box->width())
-                size.rwidth() += extra.width();
-            laid[i] = QRect(r.topLeft(), size);
-        }
-        // Each grown control pushes on those below it and right of it; templates list them
-        // in any order, so the pushes go by place.
-        std::vector<size_t> byTop(count), byLeft(count);
-        for (size_t i = 0; i < count; ++i)
-            byTop[i] = byLeft[i] = i;
-        std::stable_sort(byTop.begin(), byTop.end(),
-                         [&](size_t a, size_t b) { return placed[a].rect.top() < placed[b].rect.top(); });
-        std::stable_sort(byLeft.begin(), byLeft.end(),
-                         [&](size_t a, size_t b) { return placed[a].rect.left() < placed[b].rect.left(); });
-        // Where the template lets two controls overlap, the one pushed starts after the other;
-        // the reading box alone keeps its overlap, since it ends where the next control begins.
-        const auto overlap = [&](size_t j, int gap) { return placed[j].control == readingBox ? 0 : std::max(0, -gap); };
-        for (size_t i : byTop)
-            for (size_t j : byTop)
-                if (Shown(placed[j].control) && Above(placed[j].rect, placed[i].rect))
-                    down[i] = std::max(down[i], down[j] + laid[j].bottom() - placed[j].rect.bottom() +
-                                                    overlap(j, placed[i].rect.top() - placed[j].rect.bottom() - 1));
-        for (size_t i : byLeft)
-            for (size_t j : byLeft)
-                if (Shown(placed[j].control) && LeftOf(placed[j].rect, placed[i].rect))
-                    right[i] = std::max(right[i], right[j] + laid[j].right() - placed[j].rect.right() +
-                                                      overlap(j, placed[i].rect.left() - placed[j].rect.right() - 1));
-        QSize total = templateSize;
-        for (size_t i = 0; i < count; ++i) {
-            laid[i].translate(right[i], down[i]);
-            if (!Shown(placed[i].control))
-                continue;
-            const QRect& r = placed[i].rect;
-            total = total.expandedTo(QSize(laid[i].right() + 1 + std::max(0, templateSize.width() - r.right() - 1),
-                                           laid[i].bottom() + 1 + std::max(0, templateSize.height() - r.bottom() - 1)));
-        }
-        // The reading box ends where a control below it begins.
-        for (size_t i = 0; box != nullptr && i < count; ++i)
-            for (size_t j = 0; j < count; ++j)
-                if (placed[i].control == readingBox && Shown(placed[j].control) && Above(*box, placed[j].rect) &&
-                    laid[j].intersects(laid[i]))
-                    laid[i].setBottom(laid[j].top() - 1);
-        return total;
-    };
-
-    const QSize natural = arrange(QSize(0, 0));
-    QSize extra(0, 0);
-    if (resizable)
-        extra = (widget->size() - QSize(0, barHeight) - natural).expandedTo(QSize(0, 0));
-    if (!extra.isNull())
-        arrange(extra);
-    for (size_t i = 0; i < count; ++i)
-        if (placed[i].control->widget != nullptr)
-            placed[i].control->widget->setGeometry(laid[i]);
-
-    const QSize whole = natural + QSize(0, barHeight);
-    if (resizable) {
-        widget->setMinimumSize(whole);
-        widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    } else {
-        widget->setFixedSize(whole);
-    }
-    if (bottomBar != nullptr)
-        bottomBar->setGeometry(0, widget->height() - barHeight, widget->width(), barHeight);
-    return natural;
-}
-
-void DialogWindow::SetBottomBar(QWidget* bar)
-{
-    bottomBar = bar;
-    Lay();
-}
-
-void DialogWindow::Zoom(int steps, bool relative)
-{
-    if (readingBox == nullptr || readingBox->widget == nullptr || widget == nullptr)
-        return;
-    QFont font = widget->font();
-    const double base = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize();
-    // Never smaller than a few points, whatever was asked or remembered.
-    const int smallest = std::max(WindowState::kMinZoom, 4 - static_cast<int>(base));
-    const int next = std::clamp(relative ? zoom + steps : steps, smallest, WindowState::kMaxZoom);
-    if (font.pointSizeF() > 0)
-        font.setPointSizeF(base + next);
-    else
-        font.setPixelSize(static_cast<int>(base) + next);
-    readingBox->widget->setFont(font);
-    Lay();
-    if (next == zoom)
-        return;
-    zoom = next;
-    WindowState state = LoadWindowState();
-    state.zoom = zoom;
-    SaveWindowState(state);
-}
-
 void DialogWindow::Remember() const
 {
-    if (!resizable || widget == nullptr)
+    if (!layout.resizable || widget == nullptr)
         return;
     const QSize size =
         (widget->isMaximized() || widget->isFullScreen()) ? widget->normalGeometry().size() : widget->size();
-    WindowState state = LoadWindowState();
-    state.sizes[templateId] = {size.width(), size.height() - barHeight};
-    SaveWindowState(state);
+    RememberSize(templateId, size.width(), size.height() - layout.barHeight);
 }
 
 void DialogWindow::AddControl(std::unique_ptr<Window> control)

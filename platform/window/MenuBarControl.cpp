@@ -130,7 +130,7 @@ QToolButton* MenuBarControl::ButtonFor(UINT command) const
 void MenuBarControl::Layout()
 {
     if (DialogWindow* dialog = AsDialog(parent)) {
-        dialog->SetBottomBar(widget);
+        dialog->layout.SetBottomBar(widget);
         return;
     }
     QWidget* window = parent->widget;

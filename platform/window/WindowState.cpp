@@ -111,3 +111,17 @@ void SaveWindowState(const WindowState& state)
         file.Commit(text);
     file.End();
 }
+
+void RememberZoom(int zoom)
+{
+    WindowState state = LoadWindowState();
+    state.zoom = zoom;
+    SaveWindowState(state);
+}
+
+void RememberSize(int templateId, int width, int height)
+{
+    WindowState state = LoadWindowState();
+    state.sizes[templateId] = {width, height};
+    SaveWindowState(state);
+}

@@ -24,3 +24,6 @@ struct WindowState {
 WindowState LoadWindowState();
 // Puts the state in its file whole; a state that cannot be written is not worth an error.
 void SaveWindowState(const WindowState& state);
+// Puts the reading's zoom, or a window's size, in the state as it is in its file.
+void RememberZoom(int zoom);
+void RememberSize(int templateId, int width, int height);

@@ -1,0 +1,120 @@
+// The reading's zoom: the keys and the wheel that change it, and the font it gives the box.
+#include "platform/window/ReadingZoom.h"
+
+#include <QAbstractScrollArea>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+#include "platform/window/DialogWindow.h"
+#include "platform/window/WindowState.h"
+
+namespace
+{
+
+// The reading box's text follows Ctrl with the wheel, in whole steps.
+class WheelZoom : public QObject
+{
+public:
+    WheelZoom(ReadingZoom* zoom, QObject* parent) : QObject(parent), m_zoom(zoom) {}
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override
+    {
+        if (event->type() != QEvent::Wheel)
+            return false;
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (!(wheel->modifiers() & Qt::ControlModifier))
+            return false;
+        m_delta += wheel->angleDelta().y();
+        const int steps = m_delta / 120;
+        m_delta -= steps * 120;
+        if (steps != 0)
+            m_zoom->Zoom(steps, true);
+        return true;
+    }
+
+private:
+    ReadingZoom* m_zoom;
+    int m_delta = 0;
+};
+
+// Ctrl+plus, Ctrl+minus and Ctrl+0 zoom the reading box of the window they are pressed in,
+// wherever its focus is. They are taken before any control sees them.
+class ZoomKeys : public QObject
+{
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!(key->modifiers() & Qt::ControlModifier))
+            return false;
+        Window* window = Window::Owning(static_cast<QWidget*>(watched));
+        DialogWindow* dialog = AsDialog(window);
+        if (dialog == nullptr && window != nullptr)
+            dialog = AsDialog(window->parent);
+        if (dialog == nullptr || dialog->zoom == nullptr)
+            return false;
+        switch (key->key()) {
+            case Qt::Key_Plus:
+            case Qt::Key_Equal:
+                dialog->zoom->Zoom(1, true);
+                return true;
+            case Qt::Key_Minus:
+                dialog->zoom->Zoom(-1, true);
+                return true;
+            case Qt::Key_0:
+                dialog->zoom->Zoom(0, false);
+                return true;
+            default:
+                return false;
+        }
+    }
+};
+
+void AddZoomKeys(ReadingZoom* zoom, Window* readingBox)
+{
+    static ZoomKeys* keys = nullptr;
+    if (keys == nullptr) {
+        keys = new ZoomKeys;
+        keys->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(keys);
+    }
+    auto* box = qobject_cast<QAbstractScrollArea*>(readingBox->widget);
+    if (box != nullptr)
+        box->viewport()->installEventFilter(new WheelZoom(zoom, box));
+}
+
+}  // namespace
+
+ReadingZoom::ReadingZoom(DialogWindow* dialog, int remembered) : m_dialog(dialog), m_zoom(remembered)
+{
+    Zoom(remembered, false);
+    AddZoomKeys(this, dialog->layout.readingBox);
+}
+
+void ReadingZoom::Zoom(int steps, bool relative)
+{
+    const Window* readingBox = m_dialog->layout.readingBox;
+    if (readingBox == nullptr || readingBox->widget == nullptr || m_dialog->widget == nullptr)
+        return;
+    QFont font = m_dialog->widget->font();
+    const double base = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize();
+    // Never smaller than a few points, whatever was asked or remembered.
+    const int smallest = std::max(WindowState::kMinZoom, 4 - static_cast<int>(base));
+    const int next = std::clamp(relative ? m_zoom + steps : steps, smallest, WindowState::kMaxZoom);
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(base + next);
+    else
+        font.setPixelSize(static_cast<int>(base) + next);
+    readingBox->widget->setFont(font);
+    m_dialog->layout.Lay();
+    if (next == m_zoom)
+        return;
+    m_zoom = next;
+    RememberZoom(m_zoom);
+}
