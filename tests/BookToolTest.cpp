@@ -174,6 +174,9 @@ TEST_F(BookToolTest, CheckReportsEachProblemOnALine)
         {"decreasing offsets", Patched(book, EntryAt(11), at10 - 1), {"record 10 "}},
         {"offset past the end", Patched(book, EntryAt(5), length + 1), {"record 5 "}},
         {"last offset past the end", Patched(book, EntryAt(365), length + 1), {"record 365 "}},
+        {"record inside the record list",
+         Patched(book, EntryAt(5), EntryAt(300)),
+         {"record 4 ", "record 5 starts inside the header"}},
         {"empty reading", Book(366, {{100, ""}}), {"record 100 "}},
         {"reading that starts with a zero byte", Book(366, {{200, std::string("\0x", 2)}}), {"record 200 "}},
     };

@@ -11,6 +11,7 @@
 #include "platform/core/Command.h"
 #include "platform/core/ModulePath.h"
 #include "platform/core/Paths.h"
+#include "platform/core/ProgramFiles.h"
 #include "platform/framework/CFile.h"
 #include "platform/framework/CString.h"
 #include "platform/framework/CWinApp.h"
@@ -90,6 +91,13 @@ TEST(PathTest, PathsTakeTheDeviceFormAndBack)
         EXPECT_EQ(DevicePathFromHostPath(host), device);
         EXPECT_EQ(HostPathFromDevicePath(device.c_str()), host);
     }
+}
+
+// A relative XDG_DATA_HOME is invalid: the user's files go under HOME instead.
+TEST(PathTest, TheUsersFolderIgnoresARelativeDataHome)
+{
+    EnvironmentGuard data("XDG_DATA_HOME", "relative"), home("HOME", "/home/ann");
+    EXPECT_EQ(UserFilesFolder(), "/home/ann/.local/share/solmira");
 }
 
 TEST(PathTest, TheModulePathFitsItsBufferAndCanBeDeep)
