@@ -1,8 +1,5 @@
-// The calendar rules: the leap-year rule and the verse number of every kind of date.
+// The calendar rules: the leap-year rule and the verse number of every date of nine centuries.
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 #include "calendar/Calendar.h"
 
@@ -35,37 +32,6 @@ void CivilFromDays(long z, int& y, int& m, int& d)
 }
 
 }  // namespace
-
-TEST(CalendarTest, LeapRuleAndEdgeDates)
-{
-    EXPECT_EQ(std::vector<int>(g_anDaysInMonth, g_anDaysInMonth + 12),
-              (std::vector<int>{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31}));
-
-    const struct {
-        int year;
-        bool leap;
-    } years[] = {{1900, false}, {2000, false}, {2100, false}, {2400, false},
-                 {2004, true},  {2008, true},  {2024, true},  {2007, false}};
-    for (const auto& c : years) {
-        SCOPED_TRACE(c.year);
-        EXPECT_EQ(IsLeapYear(c.year), c.leap);
-    }
-
-    // The first of each month, then the days around the leap day and the year's end.
-    const struct {
-        int day, month, year, verse;
-    } dates[] = {
-        {1, 1, 2007, 1},     {1, 2, 2007, 32},    {1, 3, 2007, 60},    {1, 4, 2007, 91},  {1, 5, 2007, 121},
-        {1, 6, 2007, 152},   {1, 7, 2007, 182},   {1, 8, 2007, 213},   {1, 9, 2007, 244}, {1, 10, 2007, 274},
-        {1, 11, 2008, 305},  {1, 12, 2008, 335},  {28, 2, 2008, 59},   {29, 2, 2008, 1},  {29, 2, 2004, 1},
-        {29, 2, 2000, 60},   {29, 2, 2400, 60},   {1, 3, 2000, 60},    {1, 3, 2008, 60},  {15, 6, 2024, 166},
-        {31, 12, 2000, 365}, {31, 12, 2007, 365}, {31, 12, 2008, 365},
-    };
-    for (const auto& c : dates) {
-        SCOPED_TRACE(std::to_string(c.year) + "-" + std::to_string(c.month) + "-" + std::to_string(c.day));
-        EXPECT_EQ(VerseNumberForDate(c.day, c.month, c.year), c.verse);
-    }
-}
 
 // Every date from 1600 to 2500, enumerated by the real calendar. In a year the program
 // counts as leap, 29 February shares verse 1 and later dates move back a day; in a year that

@@ -107,6 +107,7 @@ TEST(SampleBookTest, TheChimeIsAShortPcmWav)
     const std::uint32_t channels = Little(wav, 22, 2), rate = Little(wav, 24, 4), bits = Little(wav, 34, 2);
     EXPECT_TRUE(channels == 1 || channels == 2);
     EXPECT_EQ(bits, 16u);
+    EXPECT_EQ(Little(wav, 28, 4), rate * channels * bits / 8) << "bytes a second";
     EXPECT_EQ(wav.substr(36, 4), "data");
     const double seconds = static_cast<double>(Little(wav, 40, 4)) / (rate * channels * bits / 8);
     EXPECT_GE(seconds, 1.5);

@@ -2,9 +2,6 @@
 // of a terminal reading: the two run in turn, so that both see the same machine. The tool
 // finds the book beside the program itself and wraps it, as at a login.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -12,28 +9,16 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "platform/core/Command.h"
 
 namespace
 {
 
-// Runs a command with its output thrown away; returns the seconds it took, or -1.
-double TimedRun(std::vector<std::string> args)
+// Runs a command to its end; returns the seconds it took, or -1.
+double TimedRun(const std::vector<std::string>& args)
 {
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (RunCommand(args).status != 0)
         return -1;
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
