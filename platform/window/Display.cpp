@@ -83,7 +83,7 @@ bool UseSavedDisplay()
 
 // Whether the toolkit's plugin for a window system (such as "wayland" or "xcb") can be
 // loaded: a missing plugin, or one whose libraries are missing, would make the toolkit
-// abort. Looked for where the toolkit looks.
+// abort. Looked for where the toolkit looks, and kept loaded: the toolkit loads it next.
 bool PluginLoads(const QString& platform)
 {
     const QString file =
@@ -96,10 +96,8 @@ bool PluginLoads(const QString& platform)
     folders << QLibraryInfo::path(QLibraryInfo::PluginsPath) + QLatin1String("/platforms");
     for (const QString& folder : folders) {
         const QByteArray path = QDir(folder).filePath(file).toLocal8Bit();
-        if (void* plugin = ::dlopen(path.constData(), RTLD_LAZY | RTLD_LOCAL)) {
-            ::dlclose(plugin);
+        if (::dlopen(path.constData(), RTLD_LAZY | RTLD_LOCAL) != nullptr)
             return true;
-        }
     }
     return false;
 }
