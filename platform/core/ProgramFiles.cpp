@@ -37,29 +37,39 @@ std::string OverlaidName(const std::string& hostPath, const std::string& program
     return UserFilesFolder().empty() ? std::string() : NameOf(hostPath);
 }
 
-// Makes a folder and the folders above it, for the user alone.
-void MakeFolders(const std::string& folder)
+// $VARIABLE/solmira, or ~/fallback/solmira; a relative value is invalid and is ignored, as
+// the base directory rules say.
+std::string UserFolder(const char* variable, const char* fallback)
 {
-    if (folder.empty() || ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST)
-        return;
-    if (errno == ENOENT) {
-        MakeFolders(FolderOf(folder));
-        ::mkdir(folder.c_str(), 0700);
-    }
+    const char* base = std::getenv(variable);
+    if (base != nullptr && base[0] == '/')
+        return std::string(base) + "/solmira";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/')
+        return std::string(home) + fallback + "/solmira";
+    return std::string();
 }
 
 }  // namespace
 
 std::string UserFilesFolder()
 {
-    // A relative XDG_DATA_HOME is invalid and is ignored, as the base directory rules say.
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data != nullptr && data[0] == '/')
-        return std::string(data) + "/solmira";
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/')
-        return std::string(home) + "/.local/share/solmira";
-    return std::string();
+    return UserFolder("XDG_DATA_HOME", "/.local/share");
+}
+
+std::string UserStateFolder()
+{
+    return UserFolder("XDG_STATE_HOME", "/.local/state");
+}
+
+void MakeUserFolders(const std::string& folder)
+{
+    if (folder.empty() || ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST)
+        return;
+    if (errno == ENOENT) {
+        MakeUserFolders(FolderOf(folder));
+        ::mkdir(folder.c_str(), 0700);
+    }
 }
 
 std::string ProgramHostFolder()
@@ -81,6 +91,6 @@ std::string HostPathToWrite(const std::string& hostPath, const std::string& prog
     const std::string name = OverlaidName(hostPath, programFolder);
     if (name.empty())
         return hostPath;
-    MakeFolders(UserFilesFolder());
+    MakeUserFolders(UserFilesFolder());
     return UserFilesFolder() + "/" + name;
 }

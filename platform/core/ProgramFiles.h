@@ -10,6 +10,11 @@
 
 // The user's own folder for the program's files. Empty when there is no home to put it in.
 std::string UserFilesFolder();
+// The user's folder for what the platform keeps between starts, $XDG_STATE_HOME/solmira
+// (by default ~/.local/state/solmira). Empty when there is no home to put it in.
+std::string UserStateFolder();
+// Makes a folder and the folders above it that are missing, for the user alone.
+void MakeUserFolders(const std::string& folder);
 // The folder of the running program, in the host's form; empty for a bare program name.
 std::string ProgramHostFolder();
 // Where a read or a write of hostPath goes. Paths that do not lie directly in

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "platform/core/Clock.h"
+#include "platform/core/ProgramFiles.h"
 #include "platform/core/Scheduler.h"
 #include "platform/core/StartAtTimeServices.h"
 
@@ -28,7 +29,8 @@ constexpr int kAttempts = 2;
 // each copy go on after this, rather than lose its registration.
 constexpr auto kLockWait = std::chrono::seconds(20);
 
-// The folder for the lock: the user's runtime folder, otherwise the state folder.
+// The folder for the lock: the user's runtime folder, otherwise the state folder; empty
+// where the user has neither.
 std::string LockFolder()
 {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -36,17 +38,9 @@ std::string LockFolder()
     };
     if (runtime != nullptr && *runtime == '/' && ::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode))
         return runtime;
-    const char* state = std::getenv("XDG_STATE_HOME");
-    const char* home = std::getenv("HOME");
-    const std::string base =
-        state != nullptr && *state == '/' ? state : std::string(home ? home : "") + "/.local/state";
-    // Each missing folder is made, as for any program's state, for the user alone.
-    for (std::string::size_type slash = base.find('/', 1); slash != std::string::npos;
-         slash = base.find('/', slash + 1))
-        ::mkdir(base.substr(0, slash).c_str(), 0700);
-    ::mkdir(base.c_str(), 0700);
-    ::mkdir((base + "/solmira").c_str(), 0700);
-    return base + "/solmira";
+    const std::string state = UserStateFolder();
+    MakeUserFolders(state);
+    return state;
 }
 
 // The registrations of one program take turns: two copies started at once would each add
@@ -62,7 +56,11 @@ public:
             hash = (hash ^ c) * 1099511628211ull;
         char name[48];
         std::snprintf(name, sizeof name, "/solmira-start-%016llx.lock", static_cast<unsigned long long>(hash));
-        m_fd = ::open((LockFolder() + name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600);
+        // Without a home for the lock, the registration goes on alone.
+        const std::string folder = LockFolder();
+        m_fd = folder.empty()
+                   ? -1
+                   : ::open((folder + name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600);
         const auto until = std::chrono::steady_clock::now() + kLockWait;
         while (m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0 && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));

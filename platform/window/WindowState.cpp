@@ -5,12 +5,11 @@
 #include <unistd.h>
 
 #include <fcntl.h>
-#include <cerrno>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 
 #include "platform/core/FileReplacement.h"
+#include "platform/core/ProgramFiles.h"
 #include "platform/core/RegularFile.h"
 
 namespace
@@ -21,34 +20,10 @@ constexpr off_t kMaxFileSize = 4096;
 // No window is larger than this, whatever a file says; the screen limits it further.
 constexpr int kMaxSide = 100000;
 
-std::string StateFolder()
-{
-    // A relative XDG_STATE_HOME is invalid and is ignored, as the base directory rules say.
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state != nullptr && state[0] == '/')
-        return std::string(state) + "/solmira";
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/')
-        return std::string(home) + "/.local/state/solmira";
-    return std::string();
-}
-
 std::string StateFile()
 {
-    const std::string folder = StateFolder();
+    const std::string folder = UserStateFolder();
     return folder.empty() ? folder : folder + "/windows";
-}
-
-void MakeFolders(const std::string& folder)
-{
-    if (folder.empty() || ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST)
-        return;
-    if (errno == ENOENT) {
-        const size_t slash = folder.rfind('/');
-        if (slash != std::string::npos && slash > 0)
-            MakeFolders(folder.substr(0, slash));
-        ::mkdir(folder.c_str(), 0700);
-    }
 }
 
 std::string ReadSmallFile(const std::string& path)
@@ -105,7 +80,7 @@ void SaveWindowState(const WindowState& state)
     for (const auto& [id, size] : state.sizes)
         text +=
             "size " + std::to_string(id) + " " + std::to_string(size.width) + " " + std::to_string(size.height) + "\n";
-    MakeFolders(StateFolder());
+    MakeUserFolders(UserStateFolder());
     FileReplacement file;
     if (file.Begin(path, FileReplacement::InPlace::Never))
         file.Commit(text);
