@@ -10,20 +10,25 @@ std::time_t g_fixedTime = 0;
 
 }  // namespace
 
+SYSTEMTIME SystemTimeFromFields(const std::tm& fields, WORD milliseconds)
+{
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(fields.tm_year + 1900);
+    st.wMonth = static_cast<WORD>(fields.tm_mon + 1);
+    st.wDayOfWeek = static_cast<WORD>(fields.tm_wday);
+    st.wDay = static_cast<WORD>(fields.tm_mday);
+    st.wHour = static_cast<WORD>(fields.tm_hour);
+    st.wMinute = static_cast<WORD>(fields.tm_min);
+    st.wSecond = static_cast<WORD>(fields.tm_sec);
+    st.wMilliseconds = milliseconds;
+    return st;
+}
+
 SYSTEMTIME LocalTimeFromTime(std::time_t time, WORD milliseconds)
 {
     std::tm local{};
     localtime_r(&time, &local);
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(local.tm_year + 1900);
-    st.wMonth = static_cast<WORD>(local.tm_mon + 1);
-    st.wDayOfWeek = static_cast<WORD>(local.tm_wday);
-    st.wDay = static_cast<WORD>(local.tm_mday);
-    st.wHour = static_cast<WORD>(local.tm_hour);
-    st.wMinute = static_cast<WORD>(local.tm_min);
-    st.wSecond = static_cast<WORD>(local.tm_sec);
-    st.wMilliseconds = milliseconds;
-    return st;
+    return SystemTimeFromFields(local, milliseconds);
 }
 
 std::time_t CurrentTime()

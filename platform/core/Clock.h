@@ -12,6 +12,8 @@ std::time_t CurrentTime();
 
 // The broken-down local time of a moment.
 SYSTEMTIME LocalTimeFromTime(std::time_t time, WORD milliseconds);
+// The fields of a broken-down time as a local date-time.
+SYSTEMTIME SystemTimeFromFields(const std::tm& fields, WORD milliseconds);
 
 // Whether a local date-time names a moment of the calendar: a real date from 1601 to
 // 9999, a time of day from 00:00:00.000 to 23:59:59.999. The day of the week is not looked at.

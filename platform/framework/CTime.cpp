@@ -27,17 +27,6 @@ BOOL CTime::GetAsSystemTime(SYSTEMTIME& time) const
         m_hasWallClock ? gmtime_r(&m_wallClock, &local) != nullptr : localtime_r(&m_time, &local) != nullptr;
     if (!converted || local.tm_year + 1900 < 0 || local.tm_year + 1900 > 0xFFFF)
         return FALSE;
-    if (!m_hasWallClock) {
-        time = LocalTimeFromTime(m_time, 0);
-        return TRUE;
-    }
-    time = SYSTEMTIME{};
-    time.wYear = static_cast<WORD>(local.tm_year + 1900);
-    time.wMonth = static_cast<WORD>(local.tm_mon + 1);
-    time.wDayOfWeek = static_cast<WORD>(local.tm_wday);
-    time.wDay = static_cast<WORD>(local.tm_mday);
-    time.wHour = static_cast<WORD>(local.tm_hour);
-    time.wMinute = static_cast<WORD>(local.tm_min);
-    time.wSecond = static_cast<WORD>(local.tm_sec);
+    time = SystemTimeFromFields(local, 0);
     return TRUE;
 }
