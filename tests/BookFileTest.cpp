@@ -44,7 +44,7 @@ TEST_F(BookFileTest, ReadsLeaveNoDescriptorOpenAndFollowTheFile)
     for (int k = 0; k < 366; ++k)
         records.push_back("v" + std::to_string(k));
     const std::string bytes = BuildPalmDatabase("Test", records);
-    m_folder.Write("damaged.pdb", Patched(Patched(bytes, EntryAt(3), 0), EntryAt(9), 0xFFFFFFFF));
+    m_folder.Write("damaged.pdb", Patched(Patched(bytes, 3, 0), 9, 0xFFFFFFFF));
     const int before = OpenDescriptorCount();
     CBookFile book, bad, folder;
     EXPECT_FALSE(book.OpenBook(DevicePath().c_str()));

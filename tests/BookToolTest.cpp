@@ -122,12 +122,12 @@ TEST_F(BookToolTest, CheckReportsEachProblemOnALine)
         {"more records than readings", Book(400), {": ok"}},
         {"empty title and extra record", Book(367, {{0, ""}, {366, ""}}), {": ok"}},
         {"too few records", Book(365), {"365 records"}},
-        {"zero offset", Patched(book, EntryAt(7), 0), {"record 6 ", "record 7 "}},
-        {"decreasing offsets", Patched(book, EntryAt(11), at10 - 1), {"record 10 "}},
-        {"offset past the end", Patched(book, EntryAt(5), length + 1), {"record 5 "}},
-        {"last offset past the end", Patched(book, EntryAt(365), length + 1), {"record 365 "}},
+        {"zero offset", Patched(book, 7, 0), {"record 6 ", "record 7 "}},
+        {"decreasing offsets", Patched(book, 11, at10 - 1), {"record 10 "}},
+        {"offset past the end", Patched(book, 5, length + 1), {"record 5 "}},
+        {"last offset past the end", Patched(book, 365, length + 1), {"record 365 "}},
         {"record inside the record list",
-         Patched(book, EntryAt(5), EntryAt(300)),
+         Patched(book, 5, EntryAt(300)),
          {"record 4 ", "record 5 starts inside the header"}},
         {"empty reading", Book(366, {{100, ""}}), {"record 100 "}},
         {"reading that starts with a zero byte", Book(366, {{200, std::string("\0x", 2)}}), {"record 200 "}},
@@ -164,7 +164,7 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
         {"{noise}", Put("noise.pdb", Noise())},
         {"{ten}", Put("ten.pdb", std::string(10, 'x'))},
         {"{none}", m_folder.PathOf("none.pdb")},
-        {"{name}", Put("name.pdb", Patched(Book(), EntryAt(5), 1))}};
+        {"{name}", Put("name.pdb", Patched(Book(), 5, 1))}};
     const auto expand = [&](std::string text) {
         for (const auto& [from, to] : files)
             text = Replaced(text, from, to);
@@ -238,14 +238,14 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
 TEST_F(BookToolTest, ListGivesTheSizesTheReaderTakes)
 {
     const std::string sound = Book(4);
-    const std::uint32_t length = static_cast<std::uint32_t>(sound.size()), at1 = OffsetOf(sound, 1);
+    const std::uint32_t length = static_cast<std::uint32_t>(sound.size());
+    const std::uint32_t at0 = ReadPalmLayout(sound).records[0].offset, at1 = at0 + 18;
     // Record 1 ends before it starts; record 2 runs past the end; record 3 starts there.
-    const std::string book = Patched(Patched(sound, EntryAt(2), at1 - 1), EntryAt(3), length + 9);
+    const std::string book = Patched(Patched(sound, 2, at1 - 1), 3, length + 9);
     ExpectDone(Run({"list", Put("book.pdb", book)}),
-               "records: 4\nfile length: " + std::to_string(length) + "\nindex offset size\n0 " +
-                   std::to_string(OffsetOf(sound, 0)) + " 18\n1 " + std::to_string(at1) + " 0\n2 " +
-                   std::to_string(at1 - 1) + " " + std::to_string(length - at1 + 1) + "\n3 " +
-                   std::to_string(length + 9) + " 0\n");
+               "records: 4\nfile length: " + std::to_string(length) + "\nindex offset size\n0 " + std::to_string(at0) +
+                   " 18\n1 " + std::to_string(at1) + " 0\n2 " + std::to_string(at1 - 1) + " " +
+                   std::to_string(length - at1 + 1) + "\n3 " + std::to_string(length + 9) + " 0\n");
 }
 
 // Every command reads its book the same way: read stands for them, build for the source.
