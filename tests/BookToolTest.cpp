@@ -119,7 +119,6 @@ TEST_F(BookToolTest, CheckReportsEachProblemOnALine)
         long lines = 0;                     // 0: one for each problem
     } cases[] = {
         {"sound book", book, {": ok"}},
-        {"more records than readings", Book(400), {": ok"}},
         {"empty title and extra record", Book(367, {{0, ""}, {366, ""}}), {": ok"}},
         {"too few records", Book(365), {"365 records"}},
         {"zero offset", Patched(book, 7, 0), {"record 6 ", "record 7 "}},
@@ -189,7 +188,6 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
         {"show negative", "show {book} -1", 1, "{book}: no record -1", ""},
         {"index not a number", "show {book} 1x", 2, "INDEX must be a record number", ""},
         {"--help", "--help", 0, "", "usage: solmira-book read [--date YYYY-MM-DD] [--width N] [BOOK]\n..."},
-        {"-h", "show -h", 0, "", "usage: solmira-book read..."},
         {"--version", "--version", 0, "", "solmira-book " SOLMIRA_VERSION "\n"},
         {"no command", "", 2, "no command", "", true},
         {"unknown command", "frobnicate {book}", 2, "unknown command frobnicate", "", true},
@@ -316,66 +314,45 @@ TEST_F(BookToolTest, ABookIsWrittenWholeOrNotAtAll)
     EXPECT_EQ(files(), 3);
 }
 
+// A reading is wrapped to the terminal's width, at most 80 columns, or to --width; piped
+// without --width it is exact. A character of the code page takes one column.
 TEST_F(BookToolTest, ReadFitsTheTerminalAndIsExactWhenPiped)
 {
-    // Two long paragraphs (one with a word longer than a narrow line), then a source line.
-    std::string first, second;
-    for (int i = 0; i < 40; ++i)
-        first += (i ? " word" : "word") + std::to_string(i) +
-                 (i % 7 == 0 ? "\x97"
-                               "dash"
-                             : "");
-    for (int i = 0; i < 25; ++i)
-        second += std::string(i ? " " : "") + (i == 3 ? "Incomprehensibilities-notwithstanding" : "caf\xE9");
-    const std::string book = Put("book.pdb", Book(366, {{1, first + "\n\n" + second + "\n\n\x97 Seneca, Letters 1"}}));
-    const ToolOutcome piped = Run({"read", "--date", "2026-01-01", book});
-    ASSERT_EQ(Split(piped.out, false).size(), 7u) << piped.out;
-
+    std::string wide;  // 79 columns, then a word past the 80th
+    for (int i = 0; i < 16; ++i)
+        wide += "abcd ";
+    const std::string narrow = "one two\xC3\xA9 three\n\nIncomprehensible";
+    const std::string book =
+        Put("book.pdb", Book(366, {{1, "one two\xE9 three\n\nIncomprehensible"}, {2, wide + "xyz"}}));
     const struct {
         const char* name;
         bool terminal;
         unsigned short columns;   // the terminal's; 0: it tells none
         const char* environment;  // $COLUMNS
         const char* width;        // --width
-        std::size_t widest;       // 0: the exact text
+        int verse;
+        std::string out;
     } cases[] = {
-        {"terminal of 40 columns", true, 40, nullptr, nullptr, 40},
-        {"wide terminal", true, 200, nullptr, nullptr, 80},
-        {"terminal size from COLUMNS", true, 0, "50", nullptr, 50},
-        {"terminal with junk in COLUMNS", true, 0, "wide", nullptr, 80},
-        {"--width beats the terminal", true, 40, nullptr, "100", 100},
-        {"--width when piped", false, 0, nullptr, "30", 30},
-        {"piped", false, 0, "50", nullptr, 0},
+        {"a line that ends at the edge", false, 0, nullptr, "14", 1, narrow},
+        {"one column short", false, 0, nullptr, "13", 1, "one two\xC3\xA9\nthree\n\nIncomprehensible"},
+        {"terminal of 13 columns", true, 13, nullptr, nullptr, 1, "one two\xC3\xA9\nthree\n\nIncomprehensible"},
+        {"terminal size from COLUMNS", true, 0, "13", nullptr, 1, "one two\xC3\xA9\nthree\n\nIncomprehensible"},
+        {"--width beats the terminal", true, 13, nullptr, "14", 1, narrow},
+        {"wide terminal", true, 200, nullptr, nullptr, 2, wide.substr(0, 79) + "\nxyz"},
+        {"terminal of unknown size", true, 0, nullptr, nullptr, 2, wide.substr(0, 79) + "\nxyz"},
+        {"terminal with junk in COLUMNS", true, 0, "wide", nullptr, 2, wide.substr(0, 79) + "\nxyz"},
+        {"piped", false, 0, "13", nullptr, 2, wide + "xyz"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ToolRun run{{"read", "--date", "2026-01-01", book}};
+        ToolRun run{{"read", "--date", "2026-01-0" + std::to_string(c.verse), book}};
         if (c.width != nullptr)
             run.args.insert(run.args.begin() + 1, {"--width", c.width});
         run.terminal = c.terminal;
         run.columns = c.columns;
         if (c.environment != nullptr)
             run.environment["COLUMNS"] = c.environment;
-        const ToolOutcome outcome = Run(run);
-        EXPECT_EQ(outcome.status, 0) << outcome.err;
-        if (c.widest == 0 || outcome.out.empty() || outcome.out.back() != '\n') {
-            EXPECT_EQ(outcome.out, c.widest == 0 ? piped.out : "a reading that ends in a line feed");
-            continue;
-        }
-        EXPECT_EQ(outcome.out.find('\r'), std::string::npos);
-        EXPECT_EQ(Split(outcome.out, true), Split(piped.out, true));
-        // Paragraphs keep their blank line between them and the source its own line.
-        const std::vector<std::string> lines = Split(outcome.out, false);
-        EXPECT_EQ(std::count(lines.begin(), lines.end(), ""), 3);
-        EXPECT_EQ(lines.back(), Split(piped.out, false).back());
-        std::size_t widest = 0;
-        for (const std::string& line : lines)
-            if (line.find("Incomprehensibilities") == std::string::npos || c.widest > 40)
-                widest = std::max<std::size_t>(widest, std::count_if(line.begin(), line.end(), [](char b) {
-                                                   return (static_cast<unsigned char>(b) & 0xC0) != 0x80;
-                                               }));  // columns: the characters of the UTF-8
-        EXPECT_LE(widest, c.widest) << outcome.out;
-        EXPECT_GT(widest, c.widest - 12) << outcome.out;
+        ExpectDone(Run(run), "Verse " + std::to_string(c.verse) + ":\n\n" + c.out + "\n");
     }
 }
 
@@ -393,10 +370,8 @@ TEST_F(BookToolTest, CompletionOffersCommandsOptionsAndFilesOfTheirKind)
         {"solmira-book", "", "build\ncheck\nlist\nread\nshow\n"},
         {"solmira-book read", "--", "--date\n--help\n--version\n--width\n"},
         {"solmira-book --date 2026-01-01 read", "", "a.pdb\nsub\ntwo words.pdb\n"},
-        {"solmira-book check", "t", "two words.pdb\n"},
         {"solmira-book build", "", "b.txt\nsub\n"},
         {"solmira-book build b.txt", "", "a.pdb\nsub\ntwo words.pdb\n"},
-        {"solmira-book build b.txt out.pdb", "", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.line) + " '" + c.word + "'");
