@@ -29,7 +29,7 @@ protected:
 
 // Files of every other content are loaded by the settings_load fuzz target, against the
 // bytes, from its seed corpus: written, cut short, longer, flags of any value.
-TEST_F(SettingsTest, AnEmptyFileIsNoSettingsAndADamagedRunTimeIsNeverRegistered)
+TEST_F(SettingsTest, AnEmptyFileIsNoSettingsAndADamagedOrCancelledStartIsNeverRegistered)
 {
     m_folder.Write("slm.dat", "");
     CSettingsDlg empty;
@@ -43,6 +43,14 @@ TEST_F(SettingsTest, AnEmptyFileIsNoSettingsAndADamagedRunTimeIsNeverRegistered)
     EXPECT_TRUE(damaged.LoadSettings());
     damaged.ScheduleAutoRun(FALSE);
     EXPECT_TRUE(m_scheduler.calls.empty()) << "hour 25 names no moment, so nothing is registered";
+
+    // Turned off, the start is cancelled and the record left as it is.
+    damaged.m_bAutoRun = 0;
+    damaged.m_record.runAt = SYSTEMTIME{2024, 5, 1, 6, 7, 8, 9, 0};
+    damaged.ScheduleAutoRun(TRUE);
+    ASSERT_EQ(m_scheduler.calls.size(), 1u);
+    EXPECT_TRUE(m_scheduler.calls[0].cancel);
+    EXPECT_EQ(Fields(damaged.m_record.runAt), (std::vector<int>{2024, 5, 1, 6, 7, 8, 9, 0}));
 }
 
 // Now, then the next start: year, month, day of week, day, hour, minute and second; the
@@ -82,16 +90,6 @@ TEST_F(SettingsTest, TheNextStartIsTodayOrTomorrow)
         EXPECT_EQ(m_scheduler.calls[0].program, m_folder.PathOf("solmira"));
         EXPECT_EQ(Fields(m_scheduler.calls[0].time), expected);
     }
-}
-
-TEST_F(SettingsTest, AutoRunOffCancelsAndLeavesTheRecord)
-{
-    CSettingsDlg dlg;
-    dlg.m_record.runAt = SYSTEMTIME{2024, 5, 1, 6, 7, 8, 9, 0};
-    dlg.ScheduleAutoRun(TRUE);
-    ASSERT_EQ(m_scheduler.calls.size(), 1u);
-    EXPECT_TRUE(m_scheduler.calls[0].cancel);
-    EXPECT_EQ(Fields(dlg.m_record.runAt), (std::vector<int>{2024, 5, 1, 6, 7, 8, 9, 0}));
 }
 
 }  // namespace
