@@ -13,24 +13,18 @@
 namespace
 {
 
-// A book of the sample book's size: 365 readings of about 120 words.
-std::string MakeBook()
+void ReadRecordText(benchmark::State& state)
 {
+    // A book of the sample book's size: 365 readings of about 120 words.
     std::string text;
     for (int word = 0; word < 120; ++word)
         text += (word % 15 == 14 ? "line\n" : "word ");
-    return BuildPalmDatabase("Benchmark book", std::vector<std::string>(366, text));
-}
-
-void ReadRecordText(benchmark::State& state)
-{
     ProgramFolder folder;
-    folder.Write("solmiraverse.pdb", MakeBook());
+    folder.Write("solmiraverse.pdb", BuildPalmDatabase("Benchmark book", std::vector<std::string>(366, text)));
     CBookFile book;
     book.OpenBook(DevicePathFromHostPath(folder.PathOf("solmiraverse.pdb")).c_str());
-    const int index = static_cast<int>(state.range(0));
     for (auto _ : state)
-        benchmark::DoNotOptimize(book.ReadRecordText(index));
+        benchmark::DoNotOptimize(book.ReadRecordText(static_cast<int>(state.range(0))));
 }
 BENCHMARK(ReadRecordText)->Arg(1)->Arg(365);
 

@@ -33,6 +33,14 @@ inline void ExpectRefused(const ToolOutcome& outcome, int status, const std::str
     EXPECT_TRUE(!outcome.err.empty() && outcome.err.back() == '\n') << outcome.err;
 }
 
+// A command done: status 0, nothing on stderr, and out on stdout.
+inline void ExpectDone(const ToolOutcome& outcome, const std::string& out)
+{
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.out, out);
+}
+
 class BookToolFixture : public ::testing::Test
 {
 protected:

@@ -35,20 +35,12 @@ inline std::size_t EntryAt(int index)
     return 78 + 8 * static_cast<std::size_t>(index);
 }
 
-// A copy of a book with a big-endian value written in: the record count at 76, offsets at EntryAt.
-inline std::string Patched(std::string bytes, std::size_t at, std::uint32_t value, int width = 4)
+// A copy of a book with record index's offset set to value, big-endian as the format has it.
+inline std::string Patched(std::string bytes, int index, std::uint32_t value)
 {
-    for (int i = 0; i < width; ++i)
-        bytes.replace(at + i, 1, 1, static_cast<char>(value >> (8 * (width - 1 - i))));
-    return bytes;
-}
-
-inline std::uint32_t OffsetOf(const std::string& bytes, int index)
-{
-    std::uint32_t value = 0;
     for (int i = 0; i < 4; ++i)
-        value = value << 8 | static_cast<unsigned char>(bytes[EntryAt(index) + i]);
-    return value;
+        bytes[EntryAt(index) + i] = static_cast<char>(value >> (24 - 8 * i));
+    return bytes;
 }
 
 // The settings file's bytes: two 32-bit flags, then year, month, day of week, day, hour,

@@ -2,24 +2,18 @@
 // environment, with standard output piped or on a pseudo-terminal, under a time limit.
 #pragma once
 
-#include <sys/types.h>
-
 #include <map>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 struct ToolOutcome {
-    int status = -1;  // the exit status; -1 when the tool did not exit by itself
+    int status = -1;  // the exit status; -1 when it could not run
     std::string out, err;
     double seconds = 0;
 };
 
 struct ToolRun {
-    ToolRun() = default;
-    explicit ToolRun(std::vector<std::string> arguments) : args(std::move(arguments)) {}
-
     std::vector<std::string> args;  // after the tool's name
     std::string tool = SOLMIRA_BOOK_TOOL;
     std::vector<std::string> wrapper;  // a command that runs the tool, such as faketime

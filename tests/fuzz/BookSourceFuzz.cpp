@@ -14,23 +14,6 @@
 namespace
 {
 
-bool IsBlank(const std::string& line)
-{
-    return line.find_first_not_of(" \t") == std::string::npos;
-}
-
-std::vector<std::string> Lines(const std::string& record)
-{
-    std::vector<std::string> lines(1);
-    for (const char c : record) {
-        if (c == '\n')
-            lines.emplace_back();
-        else
-            lines.back() += c;
-    }
-    return lines;
-}
-
 // The records as a source again: each Windows-1252 byte as UTF-8, every line ended by
 // CR LF, so that a carriage return that ends a line of the text survives.
 std::string SourceOf(const std::vector<std::string>& records)
@@ -38,13 +21,13 @@ std::string SourceOf(const std::vector<std::string>& records)
     std::string source = "A source written out again.\r\n";
     for (std::size_t k = 0; k < records.size(); ++k) {
         source += "@@ " + std::to_string(k) + "\r\n";
-        if (records[k].empty())
-            continue;
-        for (const std::string& line : Lines(records[k])) {
-            for (const char c : line)
-                AppendUtf8(source, static_cast<unsigned long>(WideCharFromAnsi(static_cast<BYTE>(c))));
-            source += "\r\n";
+        for (const char c : records[k]) {
+            if (c == '\n')
+                source += '\r';
+            AppendUtf8(source, static_cast<unsigned long>(WideCharFromAnsi(static_cast<BYTE>(c))));
         }
+        if (!records[k].empty())
+            source += "\r\n";
     }
     return source;
 }
@@ -65,8 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!records.empty() && records.size() <= 65535);
     for (const std::string& record : records) {
         FUZZ_CHECK(record.find('\0') == std::string::npos);
+        const auto blank = [](const std::string& line) { return line.find_first_not_of(" \t") == std::string::npos; };
         if (!record.empty())
-            FUZZ_CHECK(!IsBlank(Lines(record).front()) && !IsBlank(Lines(record).back()));
+            FUZZ_CHECK(!blank(record.substr(0, record.find('\n'))) && !blank(record.substr(record.rfind('\n') + 1)));
     }
     std::vector<std::string> again;
     FUZZ_CHECK(ParseBookSource(SourceOf(records), again, error));

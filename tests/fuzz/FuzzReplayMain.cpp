@@ -1,12 +1,11 @@
-// Runs every file of a seed corpus through a fuzz target once: how ctest replays the corpus
-// in every build, with the compiler's fuzzing engine or without it.
+// Runs every file of a seed corpus folder through a fuzz target once: how ctest replays the
+// corpus in every build, with the compiler's fuzzing engine or without it.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
+
+#include "tests/TestFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
@@ -15,29 +14,12 @@ int main(int argc, char** argv)
 {
     if (LLVMFuzzerInitialize != nullptr)
         LLVMFuzzerInitialize(&argc, &argv);
-    std::vector<std::filesystem::path> inputs;
-    for (int i = 1; i < argc; ++i) {
-        if (std::filesystem::is_directory(argv[i])) {
-            for (const auto& entry : std::filesystem::directory_iterator(argv[i]))
-                if (entry.is_regular_file())
-                    inputs.push_back(entry.path());
-        } else {
-            inputs.emplace_back(argv[i]);
-        }
-    }
-    if (inputs.empty()) {
-        std::fprintf(stderr, "usage: %s CORPUS_FOLDER_OR_FILE...: no inputs found\n", argv[0]);
-        return 2;
-    }
-    for (const auto& input : inputs) {
-        std::ifstream in(input, std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (!in.good() && !in.eof()) {
-            std::fprintf(stderr, "cannot read %s\n", input.c_str());
-            return 2;
-        }
+    int inputs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(argc == 2 ? argv[1] : "")) {
+        const std::string bytes = ReadAll(entry.path());
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        ++inputs;
     }
-    std::printf("%zu inputs replayed\n", inputs.size());
-    return 0;
+    std::printf("%d inputs replayed\n", inputs);
+    return inputs > 0 ? 0 : 2;
 }

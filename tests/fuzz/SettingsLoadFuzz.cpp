@@ -17,16 +17,6 @@ namespace
 {
 
 std::string g_folder;
-std::string g_settingsFile;
-
-// A little-endian field of the first 24 bytes, the missing ones zero.
-std::uint32_t Field(const std::string& bytes, std::size_t at, int width)
-{
-    std::uint32_t value = 0;
-    for (int i = width - 1; i >= 0; --i)
-        value = value << 8 | (at + i < bytes.size() ? static_cast<unsigned char>(bytes[at + i]) : 0u);
-    return value;
-}
 
 }  // namespace
 
@@ -42,17 +32,15 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
     });
     SetModulePathForTesting(g_folder + "/solmira");
     g_strAppDir = DevicePathFromHostPath(g_folder + "/").c_str();
-    g_settingsFile = g_folder + "/slm.dat";
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
     // An empty input stands for no file at all.
-    std::filesystem::remove(g_settingsFile);
+    std::filesystem::remove(g_folder + "/slm.dat");
     if (size > 0)
-        std::ofstream(g_settingsFile, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(size));
+        std::ofstream(g_folder + "/slm.dat", std::ios::binary).write(reinterpret_cast<const char*>(data), size);
 
     CSettingsDlg settings;
     const BOOL loaded = settings.LoadSettings();
@@ -62,21 +50,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     // Only the first 24 bytes count; a shorter file leaves the rest of the record zero.
-    std::string record = bytes.substr(0, sizeof(SettingsRecord));
+    std::string record(reinterpret_cast<const char*>(data), std::min(size, sizeof(SettingsRecord)));
     record.resize(sizeof(SettingsRecord), '\0');
     BYTE held[sizeof(SettingsRecord)];
     SettingsRecordToBytes(settings.m_record, held);
     FUZZ_CHECK(std::string(reinterpret_cast<const char*>(held), sizeof held) == record);
-    FUZZ_CHECK(static_cast<std::uint32_t>(settings.m_bBellChime) == Field(record, 0, 4));
-    FUZZ_CHECK(static_cast<std::uint32_t>(settings.m_bAutoRun) == Field(record, 4, 4));
+    // A little-endian field of the record.
+    const auto field = [&](std::size_t at, int width) {
+        std::uint32_t value = 0;
+        for (int i = width - 1; i >= 0; --i)
+            value = value << 8 | static_cast<unsigned char>(record[at + i]);
+        return value;
+    };
+    FUZZ_CHECK(static_cast<std::uint32_t>(settings.m_bBellChime) == field(0, 4));
+    FUZZ_CHECK(static_cast<std::uint32_t>(settings.m_bAutoRun) == field(4, 4));
 
     std::tm local{};
-    local.tm_year = static_cast<int>(Field(record, 8, 2)) - 1900;
-    local.tm_mon = static_cast<int>(Field(record, 10, 2)) - 1;
-    local.tm_mday = static_cast<int>(Field(record, 14, 2));
-    local.tm_hour = static_cast<int>(Field(record, 16, 2));
-    local.tm_min = static_cast<int>(Field(record, 18, 2));
-    local.tm_sec = static_cast<int>(Field(record, 20, 2));
+    local.tm_year = static_cast<int>(field(8, 2)) - 1900;
+    local.tm_mon = static_cast<int>(field(10, 2)) - 1;
+    local.tm_mday = static_cast<int>(field(14, 2));
+    local.tm_hour = static_cast<int>(field(16, 2));
+    local.tm_min = static_cast<int>(field(18, 2));
+    local.tm_sec = static_cast<int>(field(20, 2));
     local.tm_isdst = -1;
     FUZZ_CHECK(settings.m_timeRun.GetTime() == std::mktime(&local));
     // The run time goes back to a local date-time, or says that it cannot.
