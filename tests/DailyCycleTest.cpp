@@ -1,6 +1,7 @@
-// The daily cycle through the program's real start-up and the platform's own service, with
-// a real atd: repeated starts while the queue changes under them, a start on the eve of a
-// change to daylight saving, and registrations that never hold up the window.
+// The daily start in a real atd's queue, through the platform's own service and the
+// program's real start-up: the job's time and script, replacement and removal, starts left
+// with the other scheduler, repeated starts while the queue changes under them, the changes
+// of daylight saving, two copies killed at random, and requests that never hold anyone up.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -11,14 +12,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <random>
-#include <sstream>
 #include <thread>
 
 #include "platform/core/AtJobService.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Command.h"
 #include "platform/core/Paths.h"
+#include "platform/core/ReplacingStartService.h"
 #include "platform/core/StartAtTimeServices.h"
+#include "platform/core/SystemdTimerService.h"
 #include "platform/framework/CWinApp.h"
 #include "platform/testing/ScriptedUser.h"
 #include "platform/testing/TestEnvironment.h"
@@ -32,50 +34,6 @@ namespace
 
 namespace fs = std::filesystem;
 
-constexpr char kBerlin[] = "CET-1CEST,M3.5.0,M10.5.0/3";
-
-// The jobs in the queue whose script names the program, read with at's own tools, which
-// are asked again when they give up.
-std::vector<std::string> JobsOf(const std::string& program)
-{
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        const CommandResult queue = RunCommand({"/usr/bin/atq"});
-        std::vector<std::string> jobs;
-        bool complete = queue.status == 0;
-        std::istringstream lines(queue.output);
-        for (std::string line; complete && std::getline(lines, line);) {
-            const std::string job = line.substr(0, line.find('\t'));
-            const CommandResult script = RunCommand({"/usr/bin/at", "-c", job});
-            complete = script.status == 0;
-            if (script.output.find("\n# solmira start of: " + program + "\n") != std::string::npos)
-                jobs.push_back(job);
-        }
-        if (complete)
-            return jobs;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return {"(the queue cannot be read)"};
-}
-
-// Removes every job whose script holds text.
-void RemoveJobsWith(const std::string& text)
-{
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        const CommandResult queue = RunCommand({"atq"});
-        bool left = queue.status != 0;
-        std::istringstream lines(queue.output);
-        for (std::string line; std::getline(lines, line);) {
-            const std::string job = line.substr(0, line.find('\t'));
-            const CommandResult script = RunCommand({"at", "-c", job});
-            if (script.status != 0 || script.output.find(text) != std::string::npos)
-                left = script.status != 0 || RunCommand({"atrm", job}).status != 0 || left;
-        }
-        if (!left)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-}
-
 class DailyCycleTest : public ::testing::Test
 {
 protected:
@@ -84,11 +42,15 @@ protected:
         EXPECT_TRUE(AtdAnswers()) << "atd is not running: ./dev.sh test starts it";
         m_folder.Write("solmiraverse.pdb", BuildPalmDatabase("Book", std::vector<std::string>(366, "A reading.")));
     }
+    // Every job that a test made goes with it.
     ~DailyCycleTest() override
     {
         CeRunAppAtTime(DevicePathFromHostPath(Program()).c_str(), nullptr);
         FinishStartRequests(20000);
         SetStartAtTimeService(m_recording);
+        for (const std::string& program : m_programs)
+            for (const std::string& job : m_at.Pending(program).value_or(std::vector<std::string>()))
+                m_at.Remove(program, job);
     }
 
     // One start of the program, closed by the user as soon as its window shows, and the
@@ -103,44 +65,113 @@ protected:
         ASSERT_TRUE(FinishStartRequests(20000));
     }
     std::string Program() const { return m_folder.PathOf("solmira"); }
+    std::string Made(const std::string& path) { return m_programs.emplace_back(path); }
+    std::vector<std::string> JobsOf(const std::string& program)
+    {
+        return m_at.Pending(program).value_or(std::vector<std::string>{"(the queue cannot be read)"});
+    }
 
-    TimeZoneGuard m_zone{kBerlin};
+    TimeZoneGuard m_zone{"CET-1CEST,M3.5.0,M10.5.0/3"};  // Europe/Berlin
     ProgramFolder m_folder;
     EnvironmentGuard m_config{"XDG_CONFIG_HOME", m_folder.PathOf("config").c_str()};
     EnvironmentGuard m_forced{"SOLMIRA_START_SERVICE", "at"};
-    EnvironmentGuard m_state{"XDG_STATE_HOME", m_folder.PathOf("state").c_str()};
+    EnvironmentGuard m_state{"XDG_STATE_HOME", m_folder.PathOf("state").c_str()};  // the locks
     // The platform's own service, not the record that tests use otherwise.
     StartAtTimeService* m_recording = SetStartAtTimeService(nullptr);
+    AtJobService m_at;
+    std::vector<std::string> m_programs;
 };
+
+// The job starts its program whatever the folder's name, and from wherever it was made,
+// even a folder that is gone when the job runs, with the display of the registration;
+// once the program is gone, it ends quietly.
+TEST_F(DailyCycleTest, AJobStartsItsProgramFromAnyFolder)
+{
+    const std::string ran = m_folder.PathOf("ran"), madeIn = m_folder.PathOf("made in");
+    fs::create_directories(madeIn);
+    const fs::path before = fs::current_path();
+    fs::current_path(madeIn);
+    EnvironmentGuard display("DISPLAY", ":7 x");
+    std::vector<std::string> made;
+    for (const std::string& name : AwkwardFolderNames()) {
+        made.push_back(Made(MakeRecordingProgram(m_folder.PathOf("programs"), name, ran)));
+        EXPECT_TRUE(ReplacingStartService(&m_at, {}).Register(made.back(), At(2099, 12, 10, 7, 30)));
+    }
+    fs::current_path(before);
+    fs::remove_all(madeIn);
+    for (const std::string& program : made) {
+        SCOPED_TRACE(program);
+        const std::vector<std::string> jobs = JobsOf(program);
+        ASSERT_EQ(jobs.size(), 1u) << "the job is known by its program";
+        fs::remove(ran);
+        const std::string script = RunCommand({"at", "-c", jobs[0]}).output;
+        EXPECT_NE(script.find("DISPLAY=':7 x'; export DISPLAY"), std::string::npos);
+        WriteFile(m_folder.PathOf("job"), script);
+        const CommandResult run = RunCommand({"sh", m_folder.PathOf("job")}, std::string(), 5000);
+        EXPECT_EQ(run.status, 0) << run.output;
+        EXPECT_EQ(ReadAll(ran), program);
+        fs::remove(program);
+        const CommandResult gone = RunCommand({"sh", m_folder.PathOf("job")}, std::string(), 5000);
+        EXPECT_EQ(gone.status, 0);
+        EXPECT_EQ(gone.output, "");
+    }
+}
+
+// Register and cancel reach both schedulers: a start left with at before a systemd
+// session appeared, or the reverse, goes.
+TEST_F(DailyCycleTest, StartsLeftWithTheOtherSchedulerGo)
+{
+    const std::string program = Made(Program());
+    SystemdTimerService units(SystemdTimerService::UserUnitFolder(), false);
+    const std::string enabled = SystemdTimerService::UserUnitFolder() + "/timers.target.wants/" +
+                                SystemdTimerService::UnitName(program) + ".timer";
+    const std::time_t instant = *InstantOfLocalTime(At(2099, 12, 10, 7, 30));
+    ASSERT_FALSE(units.Add(program, instant, {}).empty());
+    fs::create_directories(fs::path(enabled).parent_path());
+    fs::create_symlink("../" + SystemdTimerService::UnitName(program) + ".timer", enabled);
+
+    EXPECT_TRUE(MakePlatformStartAtTimeService()->Register(program, At(2099, 12, 11, 7, 30)));
+    EXPECT_EQ(units.Pending(program), std::vector<std::string>());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(enabled))) << "a manager that starts later must not arm it";
+    EXPECT_EQ(JobsOf(program).size(), 1u);
+
+    EXPECT_TRUE(ReplacingStartService(&units, {&m_at}).Register(program, At(2099, 12, 12, 7, 30)));
+    EXPECT_TRUE(JobsOf(program).empty());
+    EXPECT_EQ(units.Pending(program), std::vector<std::string>{"2099-12-12 06:30:00 UTC"});
+
+    ASSERT_FALSE(m_at.Add(program, instant, {}).empty());
+    EXPECT_TRUE(MakePlatformStartAtTimeService()->Cancel(program));
+    EXPECT_TRUE(JobsOf(program).empty());
+    EXPECT_EQ(units.Pending(program), std::vector<std::string>());
+}
 
 // Three-start runs (AutoRun on, on again, then off) with at's tools giving up every third
 // time, as they do when a job file goes (another user's job that ran or was removed) while
 // they read the queue: the service asks again, and never takes a failed answer for an
-// empty queue or a failed removal for a reason to give up the new start.
+// empty queue or a failed removal for a reason to give up the new start. Another
+// program's starts stay.
 TEST_F(DailyCycleTest, ThreeStartRunsWhileAtsToolsGiveUpNowAndThen)
 {
     FixedClock clock(2099, 12, 10, 6, 0);
-    const std::string neighbour = "# solmira test neighbour of " + m_folder.Path() + "\ntrue\n";
+    const std::string neighbour = Made(m_folder.PathOf("neighbour/solmira"));
     for (int i = 0; i < 3; ++i)
-        RunCommand({"at", "-t", "209901010000"}, neighbour);
+        m_at.Add(neighbour, *InstantOfLocalTime(At(2099, 1, 1)), {});
     const auto givingUp = [](const char* tool, const char* when) {
         return std::string("count=$(($(cat \"$0.count\" 2>/dev/null || echo 0) + 1)); echo $count > \"$0.count\"\n") +
                "if " + when + " [ $((count % 3)) = 0 ]; then\n" +
                "    echo 'Cannot stat in /var/spool/cron/atjobs: No such file or directory' >&2; exit 1\nfi\n" +
                "exec /usr/bin/" + tool + " \"$@\"";
     };
-    {
-        StandInCommands tools(m_folder.PathOf("bin"), {{"atq", givingUp("atq", "")},
-                                                       {"atrm", givingUp("atrm", "")},
-                                                       {"at", givingUp("at", "[ \"$1\" = -c ] &&")}});
-        for (int run = 0; run < 10; ++run) {
-            for (const bool autoRun : {true, true, false}) {
-                Start(autoRun, 7, 30);
-                EXPECT_EQ(JobsOf(Program()).size(), autoRun ? 1u : 0u) << "run " << run;
-            }
+    StandInCommands tools(
+        m_folder.PathOf("bin"),
+        {{"atq", givingUp("atq", "")}, {"atrm", givingUp("atrm", "")}, {"at", givingUp("at", "[ \"$1\" = -c ] &&")}});
+    for (int run = 0; run < 5; ++run) {
+        for (const bool autoRun : {true, true, false}) {
+            Start(autoRun, 7, 30);
+            EXPECT_EQ(JobsOf(Program()).size(), autoRun ? 1u : 0u) << "run " << run;
         }
     }
-    RemoveJobsWith(neighbour);
+    EXPECT_EQ(JobsOf(neighbour).size(), 3u);
 }
 
 // Starts at the changes of daylight saving, with 02:30 chosen: on the eve of the spring
@@ -161,7 +192,7 @@ TEST_F(DailyCycleTest, StartsAtTheChangesOfDaylightSaving)
         const std::vector<std::string> jobs = JobsOf(Program());
         ASSERT_EQ(jobs.size(), 1u);
         EnvironmentGuard utc("TZ", "UTC0");
-        EXPECT_NE(RunCommand({"atq"}).output.find(jobs[0] + "\t" + c.queued), std::string::npos);
+        EXPECT_EQ(QueuedTime(jobs[0]), c.queued);
     }
 }
 
@@ -172,8 +203,7 @@ TEST_F(DailyCycleTest, StartsAtTheChangesOfDaylightSaving)
 TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
 {
     fs::copy_file(SOLMIRA_START_REQUEST, Program());
-    AtJobService at;
-    const auto pending = [&] { return at.Pending(Program()).value_or(std::vector<std::string>{"?", "?"}).size(); };
+    const auto pending = [&] { return m_at.Pending(Program()).value_or(std::vector<std::string>{"?", "?"}).size(); };
     for (const char* request : {"register", "cancel"}) {
         const CommandResult upgraded = RunCommand({Program(), request, "self-upgraded"}, std::string(), 20000);
         EXPECT_EQ(upgraded.status, 0) << upgraded.output;
@@ -216,28 +246,22 @@ TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
 }
 
 // The call returns at once even where a scheduler is slow to answer (here the user's
-// service manager, asked once to choose); the work is done after it.
-TEST_F(DailyCycleTest, ARegistrationNeverHoldsUpTheCaller)
+// service manager, asked once to choose), and the work is done after it; the program's
+// end waits for the requests still on their way, but not for a scheduler that hangs.
+TEST_F(DailyCycleTest, RequestsHoldUpNeitherTheCallerNorTheEndForEver)
 {
-    EnvironmentGuard unforced("SOLMIRA_START_SERVICE", "");
-    StandInCommands slow(m_folder.PathOf("bin"), {{"systemctl", "sleep 2\nexit 1"}});
-    const std::wstring device = DevicePathFromHostPath(Program());
-    const SYSTEMTIME time = At(2099, 12, 10, 7, 30);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(CeRunAppAtTime(device.c_str(), &time));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-    ASSERT_TRUE(FinishStartRequests(20000));
-    EXPECT_EQ(JobsOf(Program()).size(), 1u) << "atd answers where no service manager does";
-}
-
-// The program's end waits for the requests still on their way, but not for a scheduler
-// that hangs.
-TEST_F(DailyCycleTest, TheEndWaitsForRequestsButNotForever)
-{
-    const CommandResult registered = RunCommand({SOLMIRA_START_REQUEST, "register", Program()}, std::string(), 20000);
-    EXPECT_EQ(registered.status, 0) << registered.output;
-    EXPECT_EQ(JobsOf(Program()).size(), 1u) << "the registration was finished before the end";
-
+    {
+        EnvironmentGuard unforced("SOLMIRA_START_SERVICE", "");
+        StandInCommands slow(m_folder.PathOf("bin"), {{"systemctl", "sleep 2\nexit 1"}});
+        const std::wstring device = DevicePathFromHostPath(Program());
+        const SYSTEMTIME time = At(2099, 12, 10, 7, 30), never = At(2099, 4, 31, 7, 30);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(CeRunAppAtTime(device.c_str(), &time));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+        EXPECT_FALSE(CeRunAppAtTime(device.c_str(), &never)) << "31 April is refused at once";
+        ASSERT_TRUE(FinishStartRequests(20000));
+        EXPECT_EQ(JobsOf(Program()).size(), 1u) << "atd answers where no service manager does";
+    }
     StandInCommands hanging(m_folder.PathOf("bin"), {{"atq", "exec sleep 8"}});
     const auto start = std::chrono::steady_clock::now();
     const CommandResult cancelled = RunCommand({SOLMIRA_START_REQUEST, "cancel", Program()}, std::string(), 20000);

@@ -19,6 +19,7 @@
 #include "platform/testing/TestEnvironment.h"
 #include "platform/testing/VirtualScreen.h"
 #include "platform/window/Display.h"
+#include "tests/StartTestSupport.h"
 #include "tests/TestFiles.h"
 #include "tests/ToolRunner.h"
 
@@ -26,16 +27,6 @@ namespace
 {
 
 namespace fs = std::filesystem;
-
-// The queue's time of a job, as at shows it in UTC.
-std::string JobTime(const std::string& job)
-{
-    std::istringstream queue(RunCommand({"atq"}).output);
-    for (std::string line; std::getline(queue, line);)
-        if (line.substr(0, line.find('\t')) == job)
-            return line.substr(line.find('\t') + 1, 24);
-    return "(not queued)";
-}
 
 class NoDisplayTest : public ::testing::Test
 {
@@ -57,19 +48,6 @@ protected:
     ProgramFolder m_folder;
     AtJobService m_at;
 };
-
-// A Wayland compositor (weston, headless) that answers while the toolkit's Wayland plugin
-// is missing: the plugin's files are hidden in a mount namespace of the program's own.
-std::vector<std::string> WithoutWaylandPlugin()
-{
-    return {"/usr/bin/unshare",
-            "-m",
-            "sh",
-            "-c",
-            "for f in \"$(qtpaths6 --plugin-dir)\"/platforms/libqwayland*.so; do\n"
-            "    mount --bind /dev/null \"$f\" || exit 99\ndone\nexec \"$@\"",
-            "sh"};
-}
 
 TEST_F(NoDisplayTest, AStartWithoutADisplayKeepsTheDailyStart)
 {
@@ -106,6 +84,14 @@ TEST_F(NoDisplayTest, AStartWithoutADisplayKeepsTheDailyStart)
     });
     for (int wait = 0; wait < 100 && !fs::exists(runtime + "/wayland-solmira"); ++wait)
         ::usleep(50000);
+    // The toolkit's Wayland plugin goes missing in a mount namespace of the program's own.
+    const std::string hide =
+        "for f in \"$(qtpaths6 --plugin-dir)\"/platforms/libqwayland*.so; do\n"
+        "    mount --bind /dev/null \"$f\" || exit 99\ndone\nexec \"$@\"";
+    const std::vector<std::string> hiding{"/usr/bin/unshare", "-m", "sh", "-c", hide, "sh"};
+    const auto either = [](bool which, const std::string& value) {
+        return which ? std::optional<std::string>(value) : std::nullopt;
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         // The next day's start is pending, as the start that failed had registered it.
@@ -115,20 +101,16 @@ TEST_F(NoDisplayTest, AStartWithoutADisplayKeepsTheDailyStart)
         run.wrapper = FakeClockCommand(c.now);
         if (c.wayland) {
             ASSERT_TRUE(fs::exists(runtime + "/wayland-solmira")) << "weston does not run";
-            const std::vector<std::string> hiding = WithoutWaylandPlugin();
             run.wrapper.insert(run.wrapper.begin(), hiding.begin(), hiding.end());
         }
-        run.environment = {
-            {"DISPLAY", c.wayland ? std::nullopt : std::optional<std::string>(":57")},
-            {"WAYLAND_DISPLAY", c.wayland ? std::optional<std::string>("wayland-solmira") : std::nullopt},
-            {"XDG_RUNTIME_DIR", runtime},
-            {"QT_QPA_PLATFORM", std::nullopt},
-            {"SOLMIRA_START_SERVICE", "at"},
-            {"SOLMIRA_DAILY_START", std::nullopt},
-            // faketime comes in before the sanitizer's runtime; that is harmless here.
-            {"ASAN_OPTIONS", "verify_asan_link_order=0"}};
-        if (c.madeByTheDailyStart)
-            run.environment["SOLMIRA_DAILY_START"] = std::to_string(dailyStart);
+        // faketime comes in before the sanitizer's runtime; that is harmless here.
+        run.environment = {{"DISPLAY", either(!c.wayland, ":57")},
+                           {"WAYLAND_DISPLAY", either(c.wayland, "wayland-solmira")},
+                           {"XDG_RUNTIME_DIR", runtime},
+                           {"QT_QPA_PLATFORM", std::nullopt},
+                           {"SOLMIRA_START_SERVICE", "at"},
+                           {"SOLMIRA_DAILY_START", either(c.madeByTheDailyStart, std::to_string(dailyStart))},
+                           {"ASAN_OPTIONS", "verify_asan_link_order=0"}};
         const ToolOutcome ended = RunTool(run, m_folder.Path());
         if (c.wayland && ended.status == 99) {
             std::printf("skipped: no mount namespace here to hide the Wayland plugin in (needs root)\n");
@@ -140,7 +122,7 @@ TEST_F(NoDisplayTest, AStartWithoutADisplayKeepsTheDailyStart)
                                        : "solmira: no display answers (:57), so no window can open\n");
         const std::vector<std::string> pending = m_at.Pending(Program()).value_or(std::vector<std::string>());
         ASSERT_EQ(pending.size(), 1u) << "one start, never none or two";
-        EXPECT_EQ(JobTime(pending[0]), c.pending);
+        EXPECT_EQ(QueuedTime(pending[0]), c.pending);
         m_at.Remove(Program(), pending[0]);
     }
 }
@@ -152,14 +134,10 @@ TEST(DisplayTest, TheSavedDisplayStandsInForOneThatDoesNotAnswer)
     const VirtualScreen screen;
     if (screen.Display().empty())
         GTEST_SKIP() << "Xvfb is not installed";
-    const std::string& display = screen.Display();
-    {
-        EnvironmentGuard platform("QT_QPA_PLATFORM", "xcb");
-        EnvironmentGuard current("DISPLAY", ":57");
-        EnvironmentGuard saved("SOLMIRA_SAVED_DISPLAY", display.c_str());
-        EXPECT_TRUE(DisplayAnswers());
-        EXPECT_EQ(DisplayName(), display);
-    }
+    EnvironmentGuard platform("QT_QPA_PLATFORM", "xcb"), current("DISPLAY", ":57"),
+        saved("SOLMIRA_SAVED_DISPLAY", screen.Display().c_str());
+    EXPECT_TRUE(DisplayAnswers());
+    EXPECT_EQ(DisplayName(), screen.Display());
 }
 
 }  // namespace

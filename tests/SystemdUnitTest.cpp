@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -25,45 +26,34 @@ constexpr char kBerlin[] = "CET-1CEST,M3.5.0,M10.5.0/3";
 // debug dump: shell-like quoting with C escapes), with "$$" as the "$" that it becomes.
 std::vector<std::string> ShownCommandLine(const std::string& dump)
 {
-    const std::string label = "Command Line: ";
-    const std::string::size_type start = dump.find(label);
-    if (start == std::string::npos)
-        return {};
-    const std::string line = dump.substr(start + label.size(), dump.find('\n', start) - start - label.size());
+    const std::string::size_type start = dump.find("Command Line: ");
+    const std::string line =
+        start == std::string::npos ? "" : dump.substr(start + 14, dump.find('\n', start) - start - 14);
     std::vector<std::string> args;
-    std::string arg;
     bool quoted = false, any = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        char c = line[i];
-        if (c == '"') {
-            quoted = !quoted;
-            any = true;
-            continue;
-        }
+    for (std::size_t i = 0; i <= line.size(); ++i) {
+        char c = i < line.size() ? line[i] : ' ';
         if (c == ' ' && !quoted) {
             if (any)
-                args.push_back(arg);
-            arg.clear();
+                args.back() = std::regex_replace(args.back(), std::regex("\\$\\$"), "$$");
             any = false;
             continue;
         }
-        any = true;
-        if (c == '\\' && i + 1 < line.size()) {
-            c = line[++i];
-            const std::string from = "abfnrtv", to = "\a\b\f\n\r\t\v";
-            if (c >= '0' && c <= '7') {
-                c = static_cast<char>(std::stoi(line.substr(i, 3), nullptr, 8));
-                i += 2;
-            } else if (from.find(c) != std::string::npos)
-                c = to[from.find(c)];
+        if (!any)
+            args.emplace_back(), any = true;
+        if (c == '"') {
+            quoted = !quoted;
+            continue;
         }
-        arg += c;
+        if (c == '\\' && ++i < line.size()) {
+            const std::string from = "abfnrtv", to = "\a\b\f\n\r\t\v";
+            c = line[i] >= '0' && line[i] <= '7'          ? static_cast<char>(std::stoi(line.substr(i, 3), nullptr, 8))
+                : from.find(line[i]) != std::string::npos ? to[from.find(line[i])]
+                                                          : line[i];
+            i += line[i] >= '0' && line[i] <= '7' ? 2 : 0;
+        }
+        args.back() += c;
     }
-    if (any)
-        args.push_back(arg);
-    for (std::string& a : args)
-        for (std::string::size_type at = a.find("$$"); at != std::string::npos; at = a.find("$$", at + 1))
-            a.erase(at, 1);
     return args;
 }
 
@@ -80,12 +70,7 @@ TEST(SystemdUnitTest, UnitsPassSystemdsOwnChecks)
     EnvironmentGuard display("DISPLAY", ":7 100%"), state("XDG_STATE_HOME", folder.PathOf("state").c_str());
     StandInCommands manager(folder.PathOf("bin"), {{"systemctl", "echo \"$*\" >> '" + told + "'"}});
     SystemdTimerService service(units, false);
-    // At the debug level systemd-analyze also shows each unit as it has read it.
-    const auto verify = [&units](const std::string& name, bool debug) {
-        EnvironmentGuard level("SYSTEMD_LOG_LEVEL", debug ? "debug" : "info");
-        return RunCommand(
-            {"systemd-analyze", "verify", "--man=no", units + "/" + name + ".timer", units + "/" + name + "@.service"});
-    };
+    EnvironmentGuard level("SYSTEMD_LOG_LEVEL", "debug");  // systemd-analyze shows each unit as it has read it
 
     const std::time_t instant = *InstantOfLocalTime(At(2099, 12, 10, 7, 30));
     for (const std::string& folderName : AwkwardFolderNames()) {
@@ -93,8 +78,9 @@ TEST(SystemdUnitTest, UnitsPassSystemdsOwnChecks)
         const std::string program = MakeRecordingProgram(folder.PathOf("programs"), folderName, ran);
         ASSERT_FALSE(service.Add(program, instant, StartEnvironment(4100000000)).empty());
         const std::string name = SystemdTimerService::UnitName(program);
-        const CommandResult verified = verify(name, true);
-        EXPECT_EQ(verified.status, 0) << verify(name, false).output;
+        const CommandResult verified = RunCommand(
+            {"systemd-analyze", "verify", "--man=no", units + "/" + name + ".timer", units + "/" + name + "@.service"});
+        EXPECT_EQ(verified.status, 0) << verified.output;
         EXPECT_NE(ReadAll(units + "/" + name + ".timer")
                       .find("\nUnit=" + name + "@" + std::to_string(instant) + ".service\n"),
                   std::string::npos);
@@ -120,8 +106,7 @@ TEST(SystemdUnitTest, UnitsPassSystemdsOwnChecks)
     const std::string program = folder.PathOf("solmira");
     const std::string timer = units + "/" + SystemdTimerService::UnitName(program) + ".timer";
     ReplacingStartService replacing(&service, {});
-    for (const auto& [local, utc] : {std::pair{At(2099, 3, 29, 2, 30), "2099-03-29 01:30:00 UTC"},
-                                     std::pair{At(2099, 10, 25, 2, 30), "2099-10-25 00:30:00 UTC"},
+    for (const auto& [local, utc] : {std::pair{At(2099, 10, 25, 2, 30), "2099-10-25 00:30:00 UTC"},
                                      std::pair{At(2099, 12, 10, 7, 30, 45), "2099-12-10 06:30:45 UTC"}}) {
         SCOPED_TRACE(utc);
         ASSERT_TRUE(replacing.Register(program, local));
