@@ -1,30 +1,51 @@
-// The daily cycle through the program's real start-up and the platform's own service, with
-// a real atd: repeated starts while the queue changes under them, a start on the eve of a
-// change to daylight saving, and registrations that never hold up the window.
+// The daily start: the service's own rules (the choice of scheduler, the instant of a
+// local time, replacing before removing), the chime, and the real schedulers. A real atd's
+// queue, through the platform's own service and the program's real start-up: the job's
+// script from any folder, starts left with the other scheduler, repeated starts while the
+// queue changes under them, the changes of daylight saving, two copies killed at random,
+// requests that never hold anyone up, and a start that finds no display. systemd's unit
+// files, checked by systemd's own tools.
+#include <fcntl.h>
 #include <gtest/gtest.h>
-
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
 #include <random>
+#include <regex>
 #include <sstream>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/core/AtJobService.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Command.h"
 #include "platform/core/Paths.h"
+#include "platform/core/ReplacingStartService.h"
+#include "platform/core/Scheduler.h"
+#include "platform/core/SoundPlayers.h"
 #include "platform/core/StartAtTimeServices.h"
+#include "platform/core/SystemdTimerService.h"
 #include "platform/framework/CWinApp.h"
 #include "platform/testing/ScriptedUser.h"
 #include "platform/testing/TestEnvironment.h"
+#include "platform/testing/VirtualScreen.h"
+#include "platform/window/Display.h"
 #include "res/Resources.h"
-#include "tests/StartTestSupport.h"
 #include "tests/TestFiles.h"
+#include "tests/ToolRunner.h"
 #include "tools/PalmDatabase.h"
 
 namespace
@@ -32,48 +53,213 @@ namespace
 
 namespace fs = std::filesystem;
 
+// The rules of Europe/Berlin, spelt out so that they hold whatever the machine's zone files.
 constexpr char kBerlin[] = "CET-1CEST,M3.5.0,M10.5.0/3";
 
-// The jobs in the queue whose script names the program, read with at's own tools, which
-// are asked again when they give up.
-std::vector<std::string> JobsOf(const std::string& program)
+// Shell scripts that stand in for commands of the system while this object lives: their
+// folder comes first on PATH.
+class StandInCommands
 {
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        const CommandResult queue = RunCommand({"/usr/bin/atq"});
-        std::vector<std::string> jobs;
-        bool complete = queue.status == 0;
-        std::istringstream lines(queue.output);
-        for (std::string line; complete && std::getline(lines, line);) {
-            const std::string job = line.substr(0, line.find('\t'));
-            const CommandResult script = RunCommand({"/usr/bin/at", "-c", job});
-            complete = script.status == 0;
-            if (script.output.find("\n# solmira start of: " + program + "\n") != std::string::npos)
-                jobs.push_back(job);
+public:
+    StandInCommands(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& scripts)
+        : m_path("PATH", (folder + ":" + std::getenv("PATH")).c_str())
+    {
+        std::filesystem::create_directories(folder);
+        for (const auto& [name, script] : scripts) {
+            std::ofstream(folder + "/" + name) << "#!/bin/sh\n" << script << "\n";
+            std::filesystem::permissions(folder + "/" + name, std::filesystem::perms::owner_all);
         }
-        if (complete)
-            return jobs;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    return {"(the queue cannot be read)"};
+
+private:
+    EnvironmentGuard m_path;
+};
+
+// Program folder names that a job script or a unit file must carry as they are: quotes,
+// shell and systemd specials, control characters, bytes that are not UTF-8.
+inline std::vector<std::string> AwkwardFolderNames()
+{
+    return {"with space 'single' \"double\" back\\slash\ttab\x01\x1f\x7f",
+            "dollar $HOME ${HOME} `id` $(id) 100% %h %%;&& | * ? [x] #hash =eq ",
+            "UTF-8 \xc3\x9cnic\xc3\xb6"
+            "de \xe2\x98\x80 not \xff\xfe\xc3",
+            "-leading dash",
+            "new\nline",
+            "\\"};
 }
 
-// Removes every job whose script holds text.
-void RemoveJobsWith(const std::string& text)
+// Makes folder/name/solmira, a program that writes the folder it was started from into
+// the file `ran`, and returns its path.
+inline std::string MakeRecordingProgram(const std::string& folder, const std::string& name, const std::string& ran)
 {
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        const CommandResult queue = RunCommand({"atq"});
-        bool left = queue.status != 0;
-        std::istringstream lines(queue.output);
-        for (std::string line; std::getline(lines, line);) {
-            const std::string job = line.substr(0, line.find('\t'));
-            const CommandResult script = RunCommand({"at", "-c", job});
-            if (script.status != 0 || script.output.find(text) != std::string::npos)
-                left = script.status != 0 || RunCommand({"atrm", job}).status != 0 || left;
-        }
-        if (!left)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::string path = folder + "/" + name + "/solmira";
+    std::filesystem::create_directories(folder + "/" + name);
+    std::ofstream(path) << "#!/bin/sh\nprintf '%s' \"$0\" > '" << ran << "'\n";
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    return path;
+}
+
+// A job's time as atq shows it in the current time zone, read with at's own tool.
+inline std::string QueuedTime(const std::string& job)
+{
+    std::istringstream queue(RunCommand({"/usr/bin/atq"}).output);
+    for (std::string line; std::getline(queue, line);)
+        if (line.substr(0, line.find('\t')) == job)
+            return line.substr(line.find('\t') + 1, 24);
+    return "(not queued)";
+}
+
+TEST(StartServiceTest, TheChoiceFollowsWhatAnswersUnlessForced)
+{
+    EXPECT_EQ(ChooseStartService(nullptr, true, true), StartService::Systemd);
+    EXPECT_EQ(ChooseStartService(nullptr, false, true), StartService::At);
+    EXPECT_EQ(ChooseStartService("", false, false), StartService::None);
+    EXPECT_EQ(ChooseStartService("at", true, true), StartService::At);
+    EXPECT_EQ(ChooseStartService("systemd", false, false), StartService::Systemd);
+    EXPECT_EQ(ChooseStartService("none", true, true), StartService::None);
+}
+
+// Times the clock skips or repeats at the changes of daylight saving name one instant.
+TEST(StartServiceTest, ALocalTimeNamesOneInstant)
+{
+    struct Case {
+        const char* zone;
+        SYSTEMTIME local;
+        std::time_t utc;  // 0: no such date-time
+        std::time_t after = 0;
+    };
+    const Case cases[] = {
+        {kBerlin, At(2099, 12, 10, 7, 30, 45), 4100567445},                        // 06:30:45 UTC
+        {kBerlin, At(2099, 3, 29, 1, 59, 59), 4078429199},                         // the last second before the gap
+        {kBerlin, At(2099, 3, 29, 2, 30), 4078431000},                             // in the gap: 03:30 CEST
+        {kBerlin, At(2099, 3, 29, 3, 0), 4078429200},                              // 03:00 CEST
+        {kBerlin, At(2099, 10, 25, 2, 30), 4096571400},                            // twice: the first, in CEST
+        {kBerlin, At(2099, 10, 25, 3, 0), 4096576800},                             //
+        {kBerlin, At(2027, 10, 31, 2, 30), 1824945300 + 900, 1824945300},          // at 02:15 CET: the pass ahead
+        {"LHST-10:30LHDT-11,M10.1.0,M4.1.0", At(2099, 10, 4, 2, 10), 4094725200},  // half-hour gap
+        {kBerlin, At(2099, 4, 31, 7, 30), 0},
+        {kBerlin, At(2099, 12, 10, 25, 0), 0},
+        {kBerlin, At(2099, 2, 29, 7, 0), 0},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE("row " + std::to_string(i));
+        TimeZoneGuard zone(c.zone);
+        const auto instant = InstantOfLocalTime(c.local, c.after ? std::optional<std::time_t>(c.after) : std::nullopt);
+        EXPECT_EQ(instant.value_or(0), c.utc);
     }
+}
+
+// A scheduler in memory whose answers a case can spoil. Every scheduler writes into one
+// log, so that a case sees the order of what was done.
+class FakeScheduler : public Scheduler
+{
+public:
+    FakeScheduler(const char* name, std::string& log) : m_name(name), m_log(log) {}
+    const char* Name() const override { return m_name.c_str(); }
+    std::string Add(const std::string&, std::time_t, const std::vector<std::string>&) override
+    {
+        const std::string id = refusals > 0 ? "" : m_name + std::to_string(++m_made);
+        refusals -= refusals > 0;
+        m_log += id.empty() ? "refused " : "add " + id + " ";
+        starts += id.empty() ? "" : id + " ";
+        return id;
+    }
+    std::optional<std::vector<std::string>> Pending(const std::string&) override
+    {
+        std::istringstream words(starts);
+        std::vector<std::string> ids{std::istream_iterator<std::string>(words), {}};
+        return blind ? std::nullopt : std::optional(ids);
+    }
+    bool Remove(const std::string&, const std::string& id) override
+    {
+        m_log += "remove " + id + " ";
+        if (stuck > 0)
+            return --stuck, false;
+        starts.erase(starts.find(id + " "), id.size() + 1);
+        return true;
+    }
+
+    int refusals = 0;  // how many additions it refuses
+    int stuck = 0;     // how many removals do nothing
+    bool blind = false;
+    std::string starts;  // pending, each followed by a space
+
+private:
+    std::string m_name;
+    std::string& m_log;
+    int m_made = 0;
+};
+
+TEST(StartServiceTest, ANewStartComesFirstAndTheOthersGo)
+{
+    const struct {
+        const char* name;
+        bool cancel;
+        int refusals, stuck;
+        bool otherBlind, done;
+        const char *log, *target, *other;  // what was done, and what is pending afterwards
+        int messages;
+    } cases[] = {
+        {"replaced", false, 0, 0, false, true, "add t1 remove t0 remove o0 ", "t1 ", "", 0},
+        {"refused: the last start stays", false, 2, 0, false, false, "refused refused ", "t0 ", "o0 ", 1},
+        {"refused once", false, 1, 0, false, true, "refused add t1 remove t0 remove o0 ", "t1 ", "", 0},
+        {"a removal that does not hold is made again", false, 0, 1, false, true,
+         "add t1 remove t0 remove o0 add t2 remove t0 remove t1 ", "t2 ", "", 0},
+        {"a scheduler that cannot tell", false, 0, 0, true, false, "add t1 remove t0 add t2 remove t1 ", "t2 ", "o0 ",
+         1},
+        {"cancelled in both", true, 0, 0, false, true, "remove t0 remove o0 ", "", "", 0},
+        {"a cancel that does not hold", true, 0, 5, false, false, "remove t0 remove o0 remove t0 ", "t0 ", "", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramFolder folder;
+        EnvironmentGuard state("XDG_STATE_HOME", folder.PathOf("state").c_str());  // the locks
+        std::string log;
+        FakeScheduler target("t", log), other("o", log);
+        target.starts = "t0 ", other.starts = "o0 ";
+        target.refusals = c.refusals, target.stuck = c.stuck, other.blind = c.otherBlind;
+        ReplacingStartService service(&target, {&other, &target});
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(c.cancel ? service.Cancel("/p/solmira") : service.Register("/p/solmira", At(2099, 1, 2, 3, 4)),
+                  c.done);
+        const std::string messages = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(log, c.log);
+        EXPECT_EQ(target.starts, c.target);
+        EXPECT_EQ(other.starts, c.other);
+        EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), c.messages) << messages;
+    }
+    std::string log;
+    FakeScheduler target("t", log);
+    EXPECT_FALSE(ReplacingStartService(&target, {}).Register("/p/solmira", At(2099, 4, 31, 7, 30)));
+    EXPECT_EQ(log, "") << "31 April names no moment";
+}
+
+// The chime: the call returns at once whether or not the file exists, and whether or not
+// the machine has a sound device; the program never waits for the sound.
+TEST(SoundTest, PlayingReturnsAtOnce)
+{
+    ProgramFolder folder;
+    // Three seconds of silence, 8-bit mono PCM at 8 kHz.
+    folder.Write("slm.wav", std::string("RIFF\xe4\x5d\0\0WAVEfmt \x10\0\0\0\1\0\1\0\x40\x1f\0\0\x40\x1f\0\0\1\0\x08\0"
+                                        "data\xc0\x5d\0\0",
+                                        44) +
+                                std::string(24000, '\x80'));
+    // A FIFO never opens: a watchdog opens its other end after 3 s, should a reader wait.
+    ASSERT_EQ(::mkfifo(folder.PathOf("fifo.wav").c_str(), 0600), 0);
+    std::thread watchdog([&folder] {
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        ::close(::open(folder.PathOf("fifo.wav").c_str(), O_WRONLY | O_NONBLOCK));
+    });
+    for (const std::string name : {"slm.wav", "missing.wav", "fifo.wav"}) {
+        SCOPED_TRACE(name);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(PlaySound(DevicePathFromHostPath(folder.PathOf(name)).c_str(), nullptr, SND_FILENAME | SND_ASYNC));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "the sound lasts 3 s";
+    }
+    watchdog.join();
+    // The program only ever asks for a file, without waiting.
+    EXPECT_FALSE(PlaySound(DevicePathFromHostPath(folder.PathOf("slm.wav")).c_str(), nullptr, SND_FILENAME));
 }
 
 class DailyCycleTest : public ::testing::Test
@@ -84,11 +270,15 @@ protected:
         EXPECT_TRUE(AtdAnswers()) << "atd is not running: ./dev.sh test starts it";
         m_folder.Write("solmiraverse.pdb", BuildPalmDatabase("Book", std::vector<std::string>(366, "A reading.")));
     }
+    // Every job that a test made goes with it.
     ~DailyCycleTest() override
     {
         CeRunAppAtTime(DevicePathFromHostPath(Program()).c_str(), nullptr);
         FinishStartRequests(20000);
         SetStartAtTimeService(m_recording);
+        for (const std::string& program : m_programs)
+            for (const std::string& job : m_at.Pending(program).value_or(std::vector<std::string>()))
+                m_at.Remove(program, job);
     }
 
     // One start of the program, closed by the user as soon as its window shows, and the
@@ -103,44 +293,114 @@ protected:
         ASSERT_TRUE(FinishStartRequests(20000));
     }
     std::string Program() const { return m_folder.PathOf("solmira"); }
+    std::string Made(const std::string& path) { return m_programs.emplace_back(path); }
+    std::vector<std::string> JobsOf(const std::string& program)
+    {
+        return m_at.Pending(program).value_or(std::vector<std::string>{"(the queue cannot be read)"});
+    }
 
     TimeZoneGuard m_zone{kBerlin};
     ProgramFolder m_folder;
     EnvironmentGuard m_config{"XDG_CONFIG_HOME", m_folder.PathOf("config").c_str()};
     EnvironmentGuard m_forced{"SOLMIRA_START_SERVICE", "at"};
-    EnvironmentGuard m_state{"XDG_STATE_HOME", m_folder.PathOf("state").c_str()};
+    EnvironmentGuard m_state{"XDG_STATE_HOME", m_folder.PathOf("state").c_str()};  // the locks
     // The platform's own service, not the record that tests use otherwise.
     StartAtTimeService* m_recording = SetStartAtTimeService(nullptr);
+    AtJobService m_at;
+    std::vector<std::string> m_programs;
 };
+
+// The job starts its program whatever the folder's name, and from wherever it was made,
+// even a folder that is gone when the job runs, with the display of the registration;
+// once the program is gone, it ends quietly.
+TEST_F(DailyCycleTest, AJobStartsItsProgramFromAnyFolder)
+{
+    const std::string ran = m_folder.PathOf("ran"), madeIn = m_folder.PathOf("made in");
+    fs::create_directories(madeIn);
+    const fs::path before = fs::current_path();
+    fs::current_path(madeIn);
+    EnvironmentGuard display("DISPLAY", ":7 x");
+    std::vector<std::string> made;
+    for (const std::string& name : AwkwardFolderNames()) {
+        made.push_back(Made(MakeRecordingProgram(m_folder.PathOf("programs"), name, ran)));
+        EXPECT_TRUE(ReplacingStartService(&m_at, {}).Register(made.back(), At(2099, 12, 10, 7, 30, 20)));
+    }
+    fs::current_path(before);
+    fs::remove_all(madeIn);
+    for (const std::string& program : made) {
+        SCOPED_TRACE(program);
+        const std::vector<std::string> jobs = JobsOf(program);
+        ASSERT_EQ(jobs.size(), 1u) << "the job is known by its program";
+        EXPECT_EQ(QueuedTime(jobs[0]), "Thu Dec 10 07:31:00 2099") << "at counts in minutes: never before the time";
+        fs::remove(ran);
+        const std::string script = RunCommand({"at", "-c", jobs[0]}).output;
+        EXPECT_NE(script.find("DISPLAY=':7 x'; export DISPLAY"), std::string::npos);
+        WriteFile(m_folder.PathOf("job"), script);
+        const CommandResult run = RunCommand({"sh", m_folder.PathOf("job")}, std::string(), 5000);
+        EXPECT_EQ(run.status, 0) << run.output;
+        EXPECT_EQ(ReadAll(ran), program);
+        fs::remove(program);
+        const CommandResult gone = RunCommand({"sh", m_folder.PathOf("job")}, std::string(), 5000);
+        EXPECT_EQ(gone.status, 0);
+        EXPECT_EQ(gone.output, "");
+    }
+}
+
+// Register and cancel reach both schedulers: a start left with at before a systemd
+// session appeared, or the reverse, goes.
+TEST_F(DailyCycleTest, StartsLeftWithTheOtherSchedulerGo)
+{
+    const std::string program = Made(Program());
+    SystemdTimerService units(SystemdTimerService::UserUnitFolder(), false);
+    const std::string enabled = SystemdTimerService::UserUnitFolder() + "/timers.target.wants/" +
+                                SystemdTimerService::UnitName(program) + ".timer";
+    const std::time_t instant = *InstantOfLocalTime(At(2099, 12, 10, 7, 30));
+    ASSERT_FALSE(units.Add(program, instant, {}).empty());
+    fs::create_directories(fs::path(enabled).parent_path());
+    fs::create_symlink("../" + SystemdTimerService::UnitName(program) + ".timer", enabled);
+
+    EXPECT_TRUE(MakePlatformStartAtTimeService()->Register(program, At(2099, 12, 11, 7, 30)));
+    EXPECT_EQ(units.Pending(program), std::vector<std::string>());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(enabled))) << "a manager that starts later must not arm it";
+    EXPECT_EQ(JobsOf(program).size(), 1u);
+
+    EXPECT_TRUE(ReplacingStartService(&units, {&m_at}).Register(program, At(2099, 12, 12, 7, 30)));
+    EXPECT_TRUE(JobsOf(program).empty());
+    EXPECT_EQ(units.Pending(program), std::vector<std::string>{"2099-12-12 06:30:00 UTC"});
+
+    ASSERT_FALSE(m_at.Add(program, instant, {}).empty());
+    EXPECT_TRUE(MakePlatformStartAtTimeService()->Cancel(program));
+    EXPECT_TRUE(JobsOf(program).empty());
+    EXPECT_EQ(units.Pending(program), std::vector<std::string>());
+}
 
 // Three-start runs (AutoRun on, on again, then off) with at's tools giving up every third
 // time, as they do when a job file goes (another user's job that ran or was removed) while
 // they read the queue: the service asks again, and never takes a failed answer for an
-// empty queue or a failed removal for a reason to give up the new start.
+// empty queue or a failed removal for a reason to give up the new start. Another
+// program's starts stay.
 TEST_F(DailyCycleTest, ThreeStartRunsWhileAtsToolsGiveUpNowAndThen)
 {
     FixedClock clock(2099, 12, 10, 6, 0);
-    const std::string neighbour = "# solmira test neighbour of " + m_folder.Path() + "\ntrue\n";
+    const std::string neighbour = Made(m_folder.PathOf("neighbour/solmira"));
     for (int i = 0; i < 3; ++i)
-        RunCommand({"at", "-t", "209901010000"}, neighbour);
+        m_at.Add(neighbour, *InstantOfLocalTime(At(2099, 1, 1)), {});
     const auto givingUp = [](const char* tool, const char* when) {
         return std::string("count=$(($(cat \"$0.count\" 2>/dev/null || echo 0) + 1)); echo $count > \"$0.count\"\n") +
                "if " + when + " [ $((count % 3)) = 0 ]; then\n" +
                "    echo 'Cannot stat in /var/spool/cron/atjobs: No such file or directory' >&2; exit 1\nfi\n" +
                "exec /usr/bin/" + tool + " \"$@\"";
     };
-    {
-        StandInCommands tools(m_folder.PathOf("bin"), {{"atq", givingUp("atq", "")},
-                                                       {"atrm", givingUp("atrm", "")},
-                                                       {"at", givingUp("at", "[ \"$1\" = -c ] &&")}});
-        for (int run = 0; run < 10; ++run) {
-            for (const bool autoRun : {true, true, false}) {
-                Start(autoRun, 7, 30);
-                EXPECT_EQ(JobsOf(Program()).size(), autoRun ? 1u : 0u) << "run " << run;
-            }
+    StandInCommands tools(
+        m_folder.PathOf("bin"),
+        {{"atq", givingUp("atq", "")}, {"atrm", givingUp("atrm", "")}, {"at", givingUp("at", "[ \"$1\" = -c ] &&")}});
+    for (int run = 0; run < 5; ++run) {
+        for (const bool autoRun : {true, true, false}) {
+            Start(autoRun, 7, 30);
+            EXPECT_EQ(JobsOf(Program()).size(), autoRun ? 1u : 0u) << "run " << run;
         }
     }
-    RemoveJobsWith(neighbour);
+    EXPECT_EQ(JobsOf(neighbour).size(), 3u);
 }
 
 // Starts at the changes of daylight saving, with 02:30 chosen: on the eve of the spring
@@ -161,7 +421,7 @@ TEST_F(DailyCycleTest, StartsAtTheChangesOfDaylightSaving)
         const std::vector<std::string> jobs = JobsOf(Program());
         ASSERT_EQ(jobs.size(), 1u);
         EnvironmentGuard utc("TZ", "UTC0");
-        EXPECT_NE(RunCommand({"atq"}).output.find(jobs[0] + "\t" + c.queued), std::string::npos);
+        EXPECT_EQ(QueuedTime(jobs[0]), c.queued);
     }
 }
 
@@ -172,8 +432,7 @@ TEST_F(DailyCycleTest, StartsAtTheChangesOfDaylightSaving)
 TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
 {
     fs::copy_file(SOLMIRA_START_REQUEST, Program());
-    AtJobService at;
-    const auto pending = [&] { return at.Pending(Program()).value_or(std::vector<std::string>{"?", "?"}).size(); };
+    const auto pending = [&] { return m_at.Pending(Program()).value_or(std::vector<std::string>{"?", "?"}).size(); };
     for (const char* request : {"register", "cancel"}) {
         const CommandResult upgraded = RunCommand({Program(), request, "self-upgraded"}, std::string(), 20000);
         EXPECT_EQ(upgraded.status, 0) << upgraded.output;
@@ -216,33 +475,225 @@ TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
 }
 
 // The call returns at once even where a scheduler is slow to answer (here the user's
-// service manager, asked once to choose); the work is done after it.
-TEST_F(DailyCycleTest, ARegistrationNeverHoldsUpTheCaller)
+// service manager, asked once to choose), and the work is done after it; the program's
+// end waits for the requests still on their way, but not for a scheduler that hangs.
+TEST_F(DailyCycleTest, RequestsHoldUpNeitherTheCallerNorTheEndForEver)
 {
-    EnvironmentGuard unforced("SOLMIRA_START_SERVICE", "");
-    StandInCommands slow(m_folder.PathOf("bin"), {{"systemctl", "sleep 2\nexit 1"}});
-    const std::wstring device = DevicePathFromHostPath(Program());
-    const SYSTEMTIME time = At(2099, 12, 10, 7, 30);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(CeRunAppAtTime(device.c_str(), &time));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-    ASSERT_TRUE(FinishStartRequests(20000));
-    EXPECT_EQ(JobsOf(Program()).size(), 1u) << "atd answers where no service manager does";
-}
-
-// The program's end waits for the requests still on their way, but not for a scheduler
-// that hangs.
-TEST_F(DailyCycleTest, TheEndWaitsForRequestsButNotForever)
-{
-    const CommandResult registered = RunCommand({SOLMIRA_START_REQUEST, "register", Program()}, std::string(), 20000);
-    EXPECT_EQ(registered.status, 0) << registered.output;
-    EXPECT_EQ(JobsOf(Program()).size(), 1u) << "the registration was finished before the end";
-
+    {
+        EnvironmentGuard unforced("SOLMIRA_START_SERVICE", "");
+        StandInCommands slow(m_folder.PathOf("bin"), {{"systemctl", "sleep 2\nexit 1"}});
+        const std::wstring device = DevicePathFromHostPath(Program());
+        const SYSTEMTIME time = At(2099, 12, 10, 7, 30), never = At(2099, 4, 31, 7, 30);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(CeRunAppAtTime(device.c_str(), &time));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+        EXPECT_FALSE(CeRunAppAtTime(device.c_str(), &never)) << "31 April is refused at once";
+        ASSERT_TRUE(FinishStartRequests(20000));
+        EXPECT_EQ(JobsOf(Program()).size(), 1u) << "atd answers where no service manager does";
+    }
     StandInCommands hanging(m_folder.PathOf("bin"), {{"atq", "exec sleep 8"}});
     const auto start = std::chrono::steady_clock::now();
     const CommandResult cancelled = RunCommand({SOLMIRA_START_REQUEST, "cancel", Program()}, std::string(), 20000);
     EXPECT_EQ(cancelled.status, 0) << cancelled.output;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(7));
+}
+
+// The arguments of the command line that systemd shows for a service it has read (its
+// debug dump: shell-like quoting with C escapes), with "$$" as the "$" that it becomes.
+std::vector<std::string> ShownCommandLine(const std::string& dump)
+{
+    const std::string::size_type start = dump.find("Command Line: ");
+    const std::string line =
+        start == std::string::npos ? "" : dump.substr(start + 14, dump.find('\n', start) - start - 14);
+    std::vector<std::string> args;
+    bool quoted = false, any = false;
+    for (std::size_t i = 0; i <= line.size(); ++i) {
+        char c = i < line.size() ? line[i] : ' ';
+        if (c == ' ' && !quoted) {
+            if (any)
+                args.back() = std::regex_replace(args.back(), std::regex("\\$\\$"), "$$");
+            any = false;
+            continue;
+        }
+        if (!any)
+            args.emplace_back(), any = true;
+        if (c == '"') {
+            quoted = !quoted;
+            continue;
+        }
+        if (c == '\\' && ++i < line.size()) {
+            const std::string from = "abfnrtv", to = "\a\b\f\n\r\t\v";
+            c = line[i] >= '0' && line[i] <= '7'          ? static_cast<char>(std::stoi(line.substr(i, 3), nullptr, 8))
+                : from.find(line[i]) != std::string::npos ? to[from.find(line[i])]
+                                                          : line[i];
+            i += line[i] >= '0' && line[i] <= '7' ? 2 : 0;
+        }
+        args.back() += c;
+    }
+    return args;
+}
+
+// The units start a program in a folder of any name, each start an instance of its own so
+// that a window left open never holds back the next, at a time that elapses. The service's
+// command line, run by hand, starts the program; once the program is gone it ends quietly
+// and the units remove themselves, telling the manager.
+TEST_F(DailyCycleTest, SystemdUnitsPassSystemdsOwnChecks)
+{
+    ASSERT_TRUE(CommandExists("systemd-analyze")) << "systemd-analyze is needed to check the units";
+    const std::string units = m_folder.PathOf("units"), ran = m_folder.PathOf("ran"), told = m_folder.PathOf("told");
+    EnvironmentGuard display("DISPLAY", ":7 100%");
+    StandInCommands manager(m_folder.PathOf("bin"), {{"systemctl", "echo \"$*\" >> '" + told + "'"}});
+    SystemdTimerService service(units, false);
+    EnvironmentGuard level("SYSTEMD_LOG_LEVEL", "debug");  // systemd-analyze shows each unit as it has read it
+
+    const std::time_t instant = *InstantOfLocalTime(At(2099, 12, 10, 7, 30));
+    for (const std::string& folderName : AwkwardFolderNames()) {
+        SCOPED_TRACE(folderName);
+        const std::string program = MakeRecordingProgram(m_folder.PathOf("programs"), folderName, ran);
+        ASSERT_FALSE(service.Add(program, instant, StartEnvironment(4100000000)).empty());
+        const std::string name = SystemdTimerService::UnitName(program);
+        const CommandResult verified = RunCommand(
+            {"systemd-analyze", "verify", "--man=no", units + "/" + name + ".timer", units + "/" + name + "@.service"});
+        EXPECT_EQ(verified.status, 0) << verified.output;
+        EXPECT_NE(ReadAll(units + "/" + name + ".timer")
+                      .find("\nUnit=" + name + "@" + std::to_string(instant) + ".service\n"),
+                  std::string::npos);
+        // The manager's display comes first; the registration's is kept to fall back on.
+        const std::string unit = ReadAll(units + "/" + name + "@.service");
+        EXPECT_NE(unit.find("Environment=\"SOLMIRA_SAVED_DISPLAY=:7 100%%\""), std::string::npos) << unit;
+        EXPECT_NE(unit.find("Environment=\"SOLMIRA_DAILY_START=4100000000\""), std::string::npos) << unit;
+        const std::vector<std::string> command = ShownCommandLine(verified.output);
+        fs::remove(ran);
+        EXPECT_EQ(RunCommand(command).status, 0);
+        EXPECT_EQ(ReadAll(ran), program);
+        fs::remove(program);
+        fs::remove(told);
+        const CommandResult gone = RunCommand(command);
+        EXPECT_EQ(gone.status, 0);
+        EXPECT_EQ(gone.output, "");
+        EXPECT_EQ(FileNames(units), std::vector<std::string>{});
+        EXPECT_EQ(ReadAll(told),
+                  "--user --quiet --no-block disable --now " + name + ".timer\n--user --quiet daemon-reload\n");
+    }
+
+    // A time the clock skips or repeats is written as the instant it names, and elapses.
+    const std::string program = m_folder.PathOf("solmira");
+    const std::string timer = units + "/" + SystemdTimerService::UnitName(program) + ".timer";
+    ReplacingStartService replacing(&service, {});
+    for (const auto& [local, utc] : {std::pair{At(2099, 10, 25, 2, 30), "2099-10-25 00:30:00 UTC"},
+                                     std::pair{At(2099, 12, 10, 7, 30, 45), "2099-12-10 06:30:45 UTC"}}) {
+        SCOPED_TRACE(utc);
+        ASSERT_TRUE(replacing.Register(program, local));
+        EXPECT_NE(ReadAll(timer).find(std::string("OnCalendar=") + utc + "\n"), std::string::npos) << ReadAll(timer);
+        const CommandResult calendar = RunCommand({"systemd-analyze", "calendar", utc});
+        EXPECT_NE(calendar.output.find(std::string("Normalized form: ") + utc), std::string::npos) << calendar.output;
+        EXPECT_EQ(calendar.output.find("never"), std::string::npos) << calendar.output;
+    }
+    EXPECT_EQ(service.Pending(program), (std::vector<std::string>{"2099-12-10 06:30:45 UTC"}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(units), fs::directory_iterator()), 2) << "replaced, not added";
+    EXPECT_TRUE(replacing.Cancel(program));
+    EXPECT_FALSE(fs::exists(timer));
+    EXPECT_TRUE(replacing.Cancel(program)) << "a cancel with nothing pending does no harm";
+    // A start the manager refuses leaves the one that was pending.
+    ASSERT_TRUE(replacing.Register(program, At(2099, 12, 10, 7, 30)));
+    StandInCommands refusing(m_folder.PathOf("bin"), {{"systemctl", "exit 1"}});
+    EXPECT_TRUE(SystemdTimerService(units, true).Add(program, instant + 60, {}).empty());
+    EXPECT_EQ(service.Pending(program), (std::vector<std::string>{"2099-12-10 06:30:00 UTC"}));
+}
+
+// A start that finds no display: the real program ends with one line, and a daily start it
+// was made for keeps the cycle going, at a clock fixed by faketime.
+TEST_F(DailyCycleTest, AStartWithoutADisplayKeepsTheDailyStart)
+{
+    fs::copy_file(SOLMIRA_PROGRAM_DIR "/solmira", Program());
+    TimeZoneGuard utc("UTC0");  // faketime's clock reads as UTC
+    const std::time_t dailyStart = *InstantOfLocalTime(At(2099, 6, 1, 7, 30));
+    const struct {
+        const char* name;
+        const char* now;
+        bool madeByTheDailyStart;
+        const char* pending;  // the one start left, as the queue shows it
+        bool wayland = false;
+    } cases[] = {
+        {"a retry in 15 minutes", "2099-06-01 07:35:00", true, "Mon Jun  1 07:50:00 2099"},
+        {"the last retry", "2099-06-01 11:20:00", true, "Mon Jun  1 11:35:00 2099"},
+        {"after the tries, the next day's time", "2099-06-01 11:40:00", true, "Tue Jun  2 07:30:00 2099"},
+        {"a start by the user changes nothing", "2099-06-01 07:35:00", false, "Tue Jun  2 07:30:00 2099"},
+        {"Wayland without its plugin", "2099-06-01 07:35:00", true, "Mon Jun  1 07:50:00 2099", true},
+    };
+    const std::string runtime = m_folder.PathOf("run");
+    fs::create_directory(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    const pid_t weston = ::fork();
+    if (weston == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        ::dup2(quiet, 1), ::dup2(quiet, 2);
+        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        ::execlp("weston", "weston", "--backend=headless-backend.so", "--use-pixman", "--socket=wayland-solmira",
+                 "--idle-time=0", nullptr);
+        ::_exit(127);
+    }
+    const std::shared_ptr<void> stopWeston(nullptr, [weston](void*) {
+        ::kill(weston, SIGTERM);
+        ::waitpid(weston, nullptr, 0);
+    });
+    for (int wait = 0; wait < 100 && !fs::exists(runtime + "/wayland-solmira"); ++wait)
+        ::usleep(50000);
+    // The toolkit's Wayland plugin goes missing in a mount namespace of the program's own.
+    const std::string hide =
+        "for f in \"$(qtpaths6 --plugin-dir)\"/platforms/libqwayland*.so; do\n"
+        "    mount --bind /dev/null \"$f\" || exit 99\ndone\nexec \"$@\"";
+    const std::vector<std::string> hiding{"/usr/bin/unshare", "-m", "sh", "-c", hide, "sh"};
+    const auto either = [](bool which, const std::string& value) {
+        return which ? std::optional<std::string>(value) : std::nullopt;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The next day's start is pending, as the start that failed had registered it.
+        ASSERT_FALSE(m_at.Add(Program(), dailyStart + 86400, {}).empty());
+        ToolRun run;
+        run.tool = Program();
+        run.wrapper = FakeClockCommand(c.now);
+        if (c.wayland) {
+            ASSERT_TRUE(fs::exists(runtime + "/wayland-solmira")) << "weston does not run";
+            run.wrapper.insert(run.wrapper.begin(), hiding.begin(), hiding.end());
+        }
+        // faketime comes in before the sanitizer's runtime; that is harmless here.
+        run.environment = {{"DISPLAY", either(!c.wayland, ":57")},
+                           {"WAYLAND_DISPLAY", either(c.wayland, "wayland-solmira")},
+                           {"XDG_RUNTIME_DIR", runtime},
+                           {"QT_QPA_PLATFORM", std::nullopt},
+                           {"SOLMIRA_START_SERVICE", "at"},
+                           {"SOLMIRA_DAILY_START", either(c.madeByTheDailyStart, std::to_string(dailyStart))},
+                           {"ASAN_OPTIONS", "verify_asan_link_order=0"}};
+        const ToolOutcome ended = RunTool(run, m_folder.Path());
+        if (c.wayland && ended.status == 99) {
+            std::printf("skipped: no mount namespace here to hide the Wayland plugin in (needs root)\n");
+            continue;
+        }
+        EXPECT_EQ(ended.status, 1) << "not an abort";
+        EXPECT_EQ(ended.err, c.wayland ? "solmira: the toolkit has no working plugin for the display "
+                                         "(wayland-solmira), so no window can open\n"
+                                       : "solmira: no display answers (:57), so no window can open\n");
+        const std::vector<std::string> pending = m_at.Pending(Program()).value_or(std::vector<std::string>());
+        ASSERT_EQ(pending.size(), 1u) << "one start, never none or two";
+        EXPECT_EQ(QueuedTime(pending[0]), c.pending);
+        m_at.Remove(Program(), pending[0]);
+    }
+}
+
+// A start by the user's service manager takes the display the desktop session gave the
+// manager, and falls back on the one of the registration when that answers not.
+TEST(DisplayTest, TheSavedDisplayStandsInForOneThatDoesNotAnswer)
+{
+    const VirtualScreen screen;
+    if (screen.Display().empty())
+        GTEST_SKIP() << "Xvfb is not installed";
+    EnvironmentGuard platform("QT_QPA_PLATFORM", "xcb"), current("DISPLAY", ":57"),
+        saved("SOLMIRA_SAVED_DISPLAY", screen.Display().c_str());
+    EXPECT_TRUE(DisplayAnswers());
+    EXPECT_EQ(DisplayName(), screen.Display());
 }
 
 }  // namespace

@@ -35,29 +35,20 @@ std::string Book(const std::string& reading)
 
 // Makes the program's folder one the process cannot write: as root, by taking the
 // identity of an ordinary user for a while; otherwise by its permissions.
-class UnwritableFolder
-{
-public:
-    explicit UnwritableFolder(const std::string& folder) : m_folder(folder)
+struct UnwritableFolder {
+    explicit UnwritableFolder(const std::string& path) : folder(path)
     {
-        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                    fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-        if (::geteuid() == 0)
-            m_switched = ::setegid(kNobody) == 0 && ::seteuid(kNobody) == 0;
+        fs::permissions(
+            folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
+        switched = ::geteuid() == 0 && ::setegid(65534) == 0 && ::seteuid(65534) == 0;
     }
     ~UnwritableFolder()
     {
-        if (m_switched) {
-            EXPECT_EQ(::seteuid(0), 0);
-            EXPECT_EQ(::setegid(0), 0);
-        }
-        fs::permissions(m_folder, fs::perms::owner_all);
+        EXPECT_TRUE(!switched || (::seteuid(0) == 0 && ::setegid(0) == 0));
+        fs::permissions(folder, fs::perms::all);
     }
-
-private:
-    static constexpr uid_t kNobody = 65534;
-    std::string m_folder;
-    bool m_switched = false;
+    std::string folder;
+    bool switched;
 };
 
 class ProgramFolderTest : public ::testing::Test
@@ -91,46 +82,20 @@ protected:
     RecordingSoundPlayer m_sound;
 };
 
-TEST_F(ProgramFolderTest, AFolderOfAnyNameHoldsTheBookAndTheSettings)
+// A folder of any name, first not the user's to write: their own folder holds the settings
+// and overlays the bundled book and chime. Once the folder is theirs, its own files count.
+TEST_F(ProgramFolderTest, TheFolderOfAnyNameOrTheUsersOwnHoldsTheFiles)
 {
-    const char* names[] = {"back\\slash", "dir\xff",  "quote's \"and\" $HOME; 100%",
-                           "tab\there",   "-leading", "na\xc3\xafve \xe2\x80\x94 \xef\x81\x9c"};
-    int count = 0;
-    for (const std::string name : names) {
-        SCOPED_TRACE(name);
-        const std::string folder = MakeProgramFolder(name);
-        const std::string reading = "Found in folder " + std::to_string(++count);
-        WriteFile(folder + "/solmiraverse.pdb", Book(reading));
-        WriteFile(folder + "/slm.dat", SettingsBytes(0, 0, {2026, 2, 4, 5, 7, 30}));
-        ScriptedUser user;
-        user.Expect(kMain, [&reading](WindowView& w) {
-            EXPECT_NE(w.ControlText(IDC_VERSE_TEXT).find(DevicePathFromHostPath(reading)), std::wstring::npos);
-            w.ChooseMenuCommand(ID_OPTIONS_SETTINGS);
-            w.Click(IDOK);
-        });
-        user.Expect(kSettings, [](WindowView& w) {
-            w.Click(IDC_BELL_CHIME);
-            w.Click(IDOK);
-        });
-        RunProgram();
-        EXPECT_EQ(user.Remaining(), 0u);
-        EXPECT_EQ(HostPathFromDevicePath(g_strAppDir), folder + "/");
-        EXPECT_EQ(ReadAll(folder + "/slm.dat").substr(0, 8), SettingsBytes(1, 0, {}).substr(0, 8));
-        EXPECT_EQ(m_sound.played, std::vector<std::string>{});
-        EXPECT_EQ(m_scheduler.calls.back().program, folder + "/solmira");
-        m_scheduler.calls.clear();
-    }
-    EXPECT_TRUE(fs::is_empty(m_root.PathOf("data"))) << "a folder the user can write is not overlaid";
-}
-
-TEST_F(ProgramFolderTest, WhereTheFolderIsNotTheUsersTheirOwnFolderOverlaysIt)
-{
-    const std::string folder = MakeProgramFolder("installed");
+    const std::string folder = MakeProgramFolder(
+        "-dash back\\slash dir\xff quote's \"and\" $HOME; 100%\ttab "
+        "na\xc3\xafve \xe2\x80\x94 \xef\x81\x9c");
     const std::string own = m_root.PathOf("data") + "/solmira";
     WriteFile(folder + "/solmiraverse.pdb", Book("The bundled book"));
-    const auto verseShown = [](const std::string& reading) {
-        return [reading](WindowView& w) {
+    const auto verseShown = [](const std::string& reading, bool settings) {
+        return [reading, settings](WindowView& w) {
             EXPECT_NE(w.ControlText(IDC_VERSE_TEXT).find(DevicePathFromHostPath(reading)), std::wstring::npos);
+            if (settings)
+                w.ChooseMenuCommand(ID_OPTIONS_SETTINGS);
             w.Click(IDOK);
         };
     };
@@ -139,7 +104,7 @@ TEST_F(ProgramFolderTest, WhereTheFolderIsNotTheUsersTheirOwnFolderOverlaysIt)
         // The first start asks once, and OK keeps the settings in the user's folder.
         ScriptedUser first;
         first.Expect(kSettings, [](WindowView& w) { w.Click(IDOK); });
-        first.Expect(kMain, verseShown("The bundled book"));
+        first.Expect(kMain, verseShown("The bundled book", false));
         RunProgram();
         EXPECT_EQ(first.Remaining(), 0u);
         EXPECT_EQ(ReadAll(own + "/slm.dat").size(), 24u);
@@ -152,18 +117,26 @@ TEST_F(ProgramFolderTest, WhereTheFolderIsNotTheUsersTheirOwnFolderOverlaysIt)
     {
         UnwritableFolder readOnly(folder);
         ScriptedUser second;
-        second.Expect(kMain, verseShown("The user's book"));
+        second.Expect(kMain, verseShown("The user's book", false));
         RunProgram();
         EXPECT_EQ(second.Remaining(), 0u) << "the settings were kept: no Settings window";
         EXPECT_EQ(m_sound.played.back(), own + "/slm.wav");
     }
-    // Where the folder is the user's again, its own files count, as before.
+    // The folder is the user's: its own files count, and the Bell Chime ticked is kept there.
+    m_sound.played.clear();
+    WriteFile(folder + "/slm.dat", SettingsBytes(0, 0, {2026, 2, 4, 5, 7, 30}));
     ScriptedUser writable;
-    writable.Expect(kSettings, [](WindowView& w) { w.Click(IDOK); });
-    writable.Expect(kMain, verseShown("The bundled book"));
+    writable.Expect(kMain, verseShown("The bundled book", true));
+    writable.Expect(kSettings, [](WindowView& w) {
+        w.Click(IDC_BELL_CHIME);
+        w.Click(IDOK);
+    });
     RunProgram();
     EXPECT_EQ(writable.Remaining(), 0u);
-    EXPECT_EQ(ReadAll(folder + "/slm.dat").size(), 24u);
+    EXPECT_EQ(HostPathFromDevicePath(g_strAppDir), folder + "/");
+    EXPECT_EQ(ReadAll(folder + "/slm.dat").substr(0, 8), SettingsBytes(1, 0, {}).substr(0, 8));
+    EXPECT_EQ(m_sound.played, std::vector<std::string>{});
+    EXPECT_EQ(m_scheduler.calls.back().program, folder + "/solmira");
 }
 
 }  // namespace

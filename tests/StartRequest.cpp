@@ -24,31 +24,24 @@ int main(int argc, char** argv)
 {
     if (argc != 3 && argc != 4)
         return 2;
-    std::wstring program = DevicePathFromHostPath(argv[2]);
-    if (std::string(argv[2]).rfind("self", 0) == 0) {
-        const std::string own = ModuleHostPath();
+    const std::string request = argv[1], path = argv[2];
+    std::wstring program = DevicePathFromHostPath(path);
+    if (path.rfind("self", 0) == 0) {
+        const std::string own = ModuleHostPath(), copy = own + ".new-" + std::to_string(::getpid());
         std::error_code error;
-        const std::string copy = own + ".new-" + std::to_string(::getpid());
-        if (std::string(argv[2]) == "self-upgraded" &&
+        if (path == "self-upgraded" &&
             (!std::filesystem::copy_file(own, copy, error) || std::rename(copy.c_str(), own.c_str()) != 0))
             return 3;
-        std::vector<TCHAR> path(MAX_PATH);
-        GetModuleFileName(nullptr, path.data(), MAX_PATH);
-        program = path.data();
+        std::vector<TCHAR> buffer(MAX_PATH);
+        GetModuleFileName(nullptr, buffer.data(), MAX_PATH);
+        program = buffer.data();
     }
-    SYSTEMTIME time{};
-    time.wYear = 2099;
-    time.wMonth = 12;
-    time.wDay = 10;
-    time.wHour = 7;
-    time.wMinute = 30;
-    if (argc == 4) {
-        const std::time_t instant = std::time(nullptr) + std::atoi(argv[3]);
-        std::tm local{};
-        localtime_r(&instant, &local);
-        time = {WORD(local.tm_year + 1900), WORD(local.tm_mon + 1), 0, WORD(local.tm_mday), WORD(local.tm_hour),
-                WORD(local.tm_min),         WORD(local.tm_sec),     0};
-    }
-    const bool cancel = std::string(argv[1]) == "cancel";
-    return CeRunAppAtTime(program.c_str(), cancel ? nullptr : &time) ? 0 : 1;
+    const std::time_t instant = argc == 4 ? std::time(nullptr) + std::atoi(argv[3]) : 0;
+    std::tm local{};
+    localtime_r(&instant, &local);
+    SYSTEMTIME time{WORD(local.tm_year + 1900), WORD(local.tm_mon + 1), 0, WORD(local.tm_mday), WORD(local.tm_hour),
+                    WORD(local.tm_min),         WORD(local.tm_sec),     0};
+    if (argc == 3)
+        time = {2099, 12, 0, 10, 7, 30, 0, 0};
+    return CeRunAppAtTime(program.c_str(), request == "cancel" ? nullptr : &time) ? 0 : 1;
 }
