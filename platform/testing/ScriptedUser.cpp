@@ -62,61 +62,11 @@ std::wstring WindowView::ControlText(int id) const
     return TextOf(Control(id));
 }
 
-bool WindowView::Exists(int id) const
-{
-    return GetDlgItem(m_window, id) != nullptr;
-}
-
-bool WindowView::IsVisible(int id) const
-{
-    return IsWindowVisible(Control(id)) != FALSE;
-}
-
-bool WindowView::IsEnabled(int id) const
-{
-    return IsWindowEnabled(Control(id)) != FALSE;
-}
-
-bool WindowView::IsEnabled() const
-{
-    return IsWindowEnabled(m_window) != FALSE;
-}
-
-bool WindowView::HasFocus(int id) const
-{
-    return GetFocus() == Control(id);
-}
-
-bool WindowView::IsChecked(int id) const
-{
-    return SendMessage(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
 SYSTEMTIME WindowView::Time(int id) const
 {
     SYSTEMTIME time{};
     EXPECT_EQ(SendMessage(Control(id), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)), GDT_VALID);
     return time;
-}
-
-bool WindowView::HasIcon() const
-{
-    return SendMessage(m_window, WM_GETICON, ICON_BIG, 0) != 0 && SendMessage(m_window, WM_GETICON, ICON_SMALL, 0) != 0;
-}
-
-bool WindowView::IsShown() const
-{
-    return IsWindowVisible(m_window) != FALSE;
-}
-
-WindowView WindowView::Owner() const
-{
-    return WindowView(GetParent(m_window));
-}
-
-DWORD WindowView::Style() const
-{
-    return static_cast<DWORD>(GetWindowLong(m_window, GWL_STYLE));
 }
 
 RECT WindowView::Rect() const
@@ -129,46 +79,6 @@ RECT WindowView::Rect() const
 bool WindowView::DoneButtonShown() const
 {
     return SHDoneButtonShown(m_window) != FALSE;
-}
-
-std::vector<std::wstring> WindowView::MenuBar() const
-{
-    std::vector<std::wstring> buttons;
-    HWND bar = SHFindMenuBar(m_window);
-    const auto count = static_cast<size_t>(SendMessage(bar, TB_BUTTONCOUNT, 0, 0));
-    for (size_t b = 0; b < count; ++b) {
-        TBBUTTON button{};
-        SendMessage(bar, TB_GETBUTTON, b, reinterpret_cast<LPARAM>(&button));
-        std::wstring description = reinterpret_cast<LPCTSTR>(button.iString) + std::wstring(L":");
-        HMENU popup = reinterpret_cast<HMENU>(SendMessage(bar, SHCMBM_GETSUBMENU, 0, button.idCommand));
-        for (int i = 0; i < GetMenuItemCount(popup); ++i) {
-            wchar_t text[64] = {};
-            GetMenuString(popup, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
-            description += (i == 0 ? L" " : L"|") + std::wstring(GetMenuItemID(popup, i) == 0 ? L"-" : text);
-        }
-        buttons.push_back(description);
-    }
-    return buttons;
-}
-
-void WindowView::Click(int id) const
-{
-    EXPECT_TRUE(UserClick(Control(id))) << "control " << id << " cannot be clicked: it is not shown";
-}
-
-void WindowView::Key(WORD virtualKey) const
-{
-    EXPECT_TRUE(UserKey(m_window, virtualKey)) << "the window is not shown";
-}
-
-void WindowView::PickDateTime(int id, const SYSTEMTIME& value) const
-{
-    EXPECT_TRUE(UserPickDateTime(Control(id), value)) << "field " << id << " is not shown or is disabled";
-}
-
-void WindowView::Type(int id, const std::wstring& keys) const
-{
-    EXPECT_TRUE(UserType(Control(id), keys.c_str())) << "field " << id << " is not shown or is disabled";
 }
 
 void WindowView::ChooseMenuCommand(UINT command) const

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "platform/window/SyntheticInput.h"
 #include "platform/window/WinUser.h"
 
 // A window as the user sees it, and what the user can do to it.
@@ -27,32 +30,31 @@ public:
     std::wstring MessageText() const;
     // A control's text as the program would read it back.
     std::wstring ControlText(int id) const;
-    bool Exists(int id) const;
-    bool IsVisible(int id) const;
-    bool IsEnabled(int id) const;
+    bool Exists(int id) const { return GetDlgItem(m_window, id) != nullptr; }
+    bool IsVisible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }
+    bool IsEnabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
     // Whether the window itself takes input; an owner does not while its modal window runs.
-    bool IsEnabled() const;
-    bool HasFocus(int id) const;
-    bool IsChecked(int id) const;
+    bool IsEnabled() const { return IsWindowEnabled(m_window) != FALSE; }
+    bool HasFocus(int id) const { return GetFocus() == Control(id); }
+    bool IsChecked(int id) const { return SendMessage(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     // A date or time field's whole value.
     SYSTEMTIME Time(int id) const;
-    bool HasIcon() const;
     // Whether the window is shown on screen yet.
-    bool IsShown() const;
+    bool IsShown() const { return IsWindowVisible(m_window) != FALSE; }
     // The window that owns this one.
-    WindowView Owner() const;
-    DWORD Style() const;
+    WindowView Owner() const { return WindowView(GetParent(m_window)); }
     RECT Rect() const;
     // The shell's title-bar Done button, which Linux only records.
     bool DoneButtonShown() const;
     // The menu bar's buttons, each with the items of its pop-up: "&Options: About|-|&Settings".
-    std::vector<std::wstring> MenuBar() const;
 
     // What the user does. Each fails the test when no user could do it.
-    void Click(int id) const;
-    void Key(WORD virtualKey) const;
-    void PickDateTime(int id, const SYSTEMTIME& value) const;
-    void Type(int id, const std::wstring& keys) const;
+    void Click(int id) const { EXPECT_TRUE(UserClick(Control(id))) << "control " << id << " is not shown"; }
+    void Key(WORD virtualKey) const { EXPECT_TRUE(UserKey(m_window, virtualKey)) << "the window is not shown"; }
+    void PickDateTime(int id, const SYSTEMTIME& value) const
+    {
+        EXPECT_TRUE(UserPickDateTime(Control(id), value)) << "field " << id << " is not shown or is disabled";
+    }
     void ChooseMenuCommand(UINT command) const;
     // What a hidden control would send, which no user can reach: a click of a button, and
     // a change of a calendar's selection.

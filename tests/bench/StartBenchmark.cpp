@@ -13,7 +13,6 @@
 #include <QScrollBar>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -31,56 +30,40 @@ namespace
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// Starts a program, its errors not shown.
-pid_t Spawn(const std::string& program)
-{
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
-        execl(program.c_str(), program.c_str(), nullptr);
-        _exit(127);
-    }
-    return pid;
-}
-
-// A virtual X server, and a connection to it that sees every window mapped.
+// A virtual X server, and a connection to it that sees every window mapped. No session bus
+// for the programs started: a plain Qt program would launch one of its own, which the
+// program does not, and the yardstick is the toolkit's own start.
 class WatchedScreen
 {
 public:
     WatchedScreen()
     {
-        if (m_screen.Display().empty())
-            return;
         m_connection = xcb_connect(m_screen.Display().c_str(), nullptr);
-        if (xcb_connection_has_error(m_connection))
-            return;
         const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
         const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
         xcb_change_window_attributes(m_connection, root, XCB_CW_EVENT_MASK, &mask);
         xcb_flush(m_connection);
-        // No session bus for the programs started: a plain Qt program would launch one of
-        // its own, which the program does not, and the yardstick is the toolkit's own start.
         setenv("DISPLAY", m_screen.Display().c_str(), 1);
         setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
-        m_ready = true;
     }
-    ~WatchedScreen()
-    {
-        if (m_connection != nullptr)
-            xcb_disconnect(m_connection);
-    }
+    ~WatchedScreen() { xcb_disconnect(m_connection); }
+    bool Ready() const { return !m_screen.Display().empty() && !xcb_connection_has_error(m_connection); }
 
-    bool Ready() const { return m_ready; }
-
-    // Starts a program on this screen; the seconds until its first window is mapped, or -1.
+    // Starts a program on this screen, its errors not shown; the seconds until its first
+    // window is mapped, or -1.
     double SecondsToFirstWindow(const std::string& program)
     {
         while (xcb_generic_event_t* stale = xcb_poll_for_event(m_connection))
             free(stale);
         const Clock::time_point start = Clock::now();
-        const pid_t pid = Spawn(program);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
+            execl(program.c_str(), program.c_str(), nullptr);
+            _exit(127);
+        }
         double seconds = -1;
-        while (pid > 0 && seconds < 0 && Clock::now() - start < std::chrono::seconds(10)) {
+        while (seconds < 0 && Clock::now() - start < std::chrono::seconds(10)) {
             pollfd ready{xcb_get_file_descriptor(m_connection), POLLIN, 0};
             poll(&ready, 1, 100);
             while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
@@ -89,17 +72,14 @@ public:
                 free(event);
             }
         }
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
         return seconds;
     }
 
 private:
     VirtualScreen m_screen;
-    xcb_connection_t* m_connection = nullptr;
-    bool m_ready = false;
+    xcb_connection_t* m_connection;
 };
 
 // A program folder with the program, the sample book, and settings with no chime.
@@ -107,8 +87,8 @@ std::string MakeProgramFolder(const ProgramFolder& root, const std::string& name
 {
     const std::string folder = root.PathOf(name);
     fs::create_directory(folder);
-    fs::copy_file(SOLMIRA_PROGRAM_DIR "/solmira", folder + "/solmira");
-    fs::copy_file(SOLMIRA_PROGRAM_DIR "/solmiraverse.pdb", folder + "/solmiraverse.pdb");
+    for (const char* file : {"solmira", "solmiraverse.pdb"})
+        fs::copy_file(std::string(SOLMIRA_PROGRAM_DIR "/") + file, folder + "/" + file);
     WriteFile(folder + "/slm.dat", SettingsBytes(0, autoRun ? 1 : 0, {2026, 1, 4, 1, 3, 15}));
     return folder + "/solmira";
 }
@@ -121,27 +101,27 @@ void StartToFirstWindow(benchmark::State& state)
         return;
     }
     ProgramFolder root;
-    const std::string off = MakeProgramFolder(root, "off", false);
-    const std::string on = MakeProgramFolder(root, "on", true);
-    double minimal = 0, autoRunOff = 0, autoRunOn = 0;
+    const std::string programs[] = {SOLMIRA_MINIMAL_DIALOG, MakeProgramFolder(root, "off", false),
+                                    MakeProgramFolder(root, "on", true)};
+    double total[3] = {};
     for (auto _ : state) {
-        const double m = screen.SecondsToFirstWindow(SOLMIRA_MINIMAL_DIALOG);
-        const double f = screen.SecondsToFirstWindow(off);
-        const double n = screen.SecondsToFirstWindow(on);
-        if (m < 0 || f < 0 || n < 0) {
-            state.SkipWithError("a window did not come up within 10 s");
-            return;
+        for (int p = 0; p < 3; ++p) {
+            const double seconds = screen.SecondsToFirstWindow(programs[p]);
+            if (seconds < 0) {
+                state.SkipWithError("a window did not come up within 10 s");
+                return;
+            }
+            total[p] += seconds;
         }
-        minimal += m, autoRunOff += f, autoRunOn += n;
     }
     // The daily start the AutoRun runs registered goes with the benchmark.
-    CeRunAppAtTime(DevicePathFromHostPath(on).c_str(), nullptr);
+    CeRunAppAtTime(DevicePathFromHostPath(programs[2]).c_str(), nullptr);
     const double runs = static_cast<double>(state.iterations());
-    state.counters["minimal_ms"] = 1000 * minimal / runs;
-    state.counters["autorun_off_ms"] = 1000 * autoRunOff / runs;
-    state.counters["autorun_on_ms"] = 1000 * autoRunOn / runs;
-    state.counters["off_ratio"] = autoRunOff / minimal;
-    state.counters["on_ratio"] = autoRunOn / minimal;
+    state.counters["minimal_ms"] = 1000 * total[0] / runs;
+    state.counters["autorun_off_ms"] = 1000 * total[1] / runs;
+    state.counters["autorun_on_ms"] = 1000 * total[2] / runs;
+    state.counters["off_ratio"] = total[1] / total[0];
+    state.counters["on_ratio"] = total[2] / total[0];
 }
 BENCHMARK(StartToFirstWindow)->Iterations(30)->Unit(benchmark::kMillisecond);
 
@@ -166,11 +146,11 @@ void ShowLongReading(benchmark::State& state)
     std::wstring text(1 << 20, L'x');
     for (size_t i = 7; state.range(0) == 1 && i < text.size(); i += 8)
         text[i] = L' ';
-    auto* area = qobject_cast<QAbstractScrollArea*>(box->widget);
+    QScrollBar* bar = qobject_cast<QAbstractScrollArea*>(box->widget)->verticalScrollBar();
     for (auto _ : state) {
         SetWindowText(box, text.c_str());
         benchmark::DoNotOptimize(dialog->widget->grab());
-        area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+        bar->setValue(bar->maximum());
         benchmark::DoNotOptimize(dialog->widget->grab());
         state.PauseTiming();
         SetWindowText(box, L"");
