@@ -19,11 +19,6 @@
 namespace
 {
 
-LRESULT NoHandlers(HWND, UINT, WPARAM, LPARAM)
-{
-    return 0;
-}
-
 class ControlsTest : public ::testing::Test
 {
 protected:
@@ -36,7 +31,8 @@ protected:
             step(w);
             EndDialog(w.Handle(), IDOK);
         });
-        HWND dialog = CreateDialogIndirectParam(ProgramResources(), &dialogTemplate, nullptr, &NoHandlers, 0);
+        const auto noHandlers = [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; };
+        HWND dialog = CreateDialogIndirectParam(ProgramResources(), &dialogTemplate, nullptr, noHandlers, 0);
         ASSERT_NE(dialog, nullptr);
         RunModalLoop(dialog);
         DestroyWindow(dialog);
@@ -51,8 +47,7 @@ protected:
 TEST_F(ControlsTest, ABadDateTimeLeavesTheFieldAsItWas)
 {
     const SYSTEMTIME cases[] = {At(2026, 13, 10),    At(2026, 4, 31),        At(2100, 2, 29),
-                                At(2026, 5, 10, 24), At(2026, 5, 10, 7, 60), At(2026, 5, 10, 7, 30, 60),
-                                At(1600, 5, 10),     At(10000, 5, 10)};
+                                At(2026, 5, 10, 24), At(2026, 5, 10, 7, 60), At(1600, 5, 10)};
     // The main window's date field and the Settings window's time field.
     for (const auto& [window, field] : {std::pair{IDD_MAIN, IDC_DATE}, std::pair{IDD_SETTINGS, IDC_RUN_TIME}}) {
         Run(window, [&, field = field](WindowView& w) {

@@ -3,26 +3,12 @@
 // timer is the watchdog.
 #include "platform/testing/ScriptedUser.h"
 
-#include <gtest/gtest.h>
-
-#include "platform/core/Utf8.h"
-#include "platform/shell/Shell.h"
-#include "platform/window/SyntheticInput.h"
-
 namespace
 {
 
 ScriptedUser* g_user = nullptr;
-constexpr int kMessageTextId = 0xFFFF;
 constexpr UINT_PTR kStepTimer = 0x5C1;
 constexpr UINT_PTR kWatchdogTimer = 0x5C2;
-
-std::wstring TextOf(HWND window)
-{
-    std::wstring text(static_cast<size_t>(GetWindowTextLength(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowText(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 // Ends a window that the script does not handle, so that the test goes on.
 void CloseUnhandled(HWND window, const std::string& why)
@@ -34,9 +20,11 @@ void CloseUnhandled(HWND window, const std::string& why)
 
 }  // namespace
 
-std::string Narrow(const std::wstring& text)
+std::wstring WindowText(HWND window)
 {
-    return Utf8FromWide(text);
+    std::wstring text(static_cast<size_t>(GetWindowTextLength(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowText(window, text.data(), static_cast<int>(text.size()))));
+    return text;
 }
 
 HWND WindowView::Control(int id) const
@@ -46,44 +34,11 @@ HWND WindowView::Control(int id) const
     return control;
 }
 
-std::wstring WindowView::Caption() const
-{
-    return TextOf(m_window);
-}
-
-std::wstring WindowView::MessageText() const
-{
-    HWND text = GetDlgItem(m_window, kMessageTextId);
-    return text != nullptr ? TextOf(text) : std::wstring();
-}
-
-std::wstring WindowView::ControlText(int id) const
-{
-    return TextOf(Control(id));
-}
-
 SYSTEMTIME WindowView::Time(int id) const
 {
     SYSTEMTIME time{};
     EXPECT_EQ(SendMessage(Control(id), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)), GDT_VALID);
     return time;
-}
-
-RECT WindowView::Rect() const
-{
-    RECT rect{};
-    EXPECT_TRUE(GetWindowRect(m_window, &rect));
-    return rect;
-}
-
-bool WindowView::DoneButtonShown() const
-{
-    return SHDoneButtonShown(m_window) != FALSE;
-}
-
-void WindowView::ChooseMenuCommand(UINT command) const
-{
-    EXPECT_TRUE(UserChooseMenuItem(SHFindMenuBar(m_window), command)) << "no menu item " << command;
 }
 
 void WindowView::PressHiddenButton(int id) const
@@ -119,12 +74,6 @@ ScriptedUser::~ScriptedUser()
     g_user = nullptr;
     for (const Step& step : m_steps)
         ADD_FAILURE() << "the window \"" << Narrow(step.caption) << "\" never opened";
-}
-
-ScriptedUser& ScriptedUser::Expect(const std::wstring& caption, Action action)
-{
-    m_steps.push_back({caption, std::move(action)});
-    return *this;
 }
 
 LRESULT ScriptedUser::OnWindowActivated(int code, WPARAM wParam, LPARAM /*lParam*/)

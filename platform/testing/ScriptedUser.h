@@ -13,8 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/core/Utf8.h"
+#include "platform/shell/Shell.h"
 #include "platform/window/SyntheticInput.h"
 #include "platform/window/WinUser.h"
+
+// A window's own text.
+std::wstring WindowText(HWND window);
 
 // A window as the user sees it, and what the user can do to it.
 class WindowView
@@ -25,11 +30,11 @@ public:
     HWND Handle() const { return m_window; }
     // The control of that id; a test that names one the window lacks fails.
     HWND Control(int id) const;
-    std::wstring Caption() const;
+    std::wstring Caption() const { return WindowText(m_window); }
     // A message box's text.
-    std::wstring MessageText() const;
+    std::wstring MessageText() const { return Exists(0xFFFF) ? WindowText(GetDlgItem(m_window, 0xFFFF)) : L""; }
     // A control's text as the program would read it back.
-    std::wstring ControlText(int id) const;
+    std::wstring ControlText(int id) const { return WindowText(Control(id)); }
     bool Exists(int id) const { return GetDlgItem(m_window, id) != nullptr; }
     bool IsVisible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }
     bool IsEnabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
@@ -43,9 +48,14 @@ public:
     bool IsShown() const { return IsWindowVisible(m_window) != FALSE; }
     // The window that owns this one.
     WindowView Owner() const { return WindowView(GetParent(m_window)); }
-    RECT Rect() const;
+    RECT Rect() const
+    {
+        RECT rect{};
+        EXPECT_TRUE(GetWindowRect(m_window, &rect));
+        return rect;
+    }
     // The shell's title-bar Done button, which Linux only records.
-    bool DoneButtonShown() const;
+    bool DoneButtonShown() const { return SHDoneButtonShown(m_window) != FALSE; }
     // The menu bar's buttons, each with the items of its pop-up: "&Options: About|-|&Settings".
 
     // What the user does. Each fails the test when no user could do it.
@@ -55,7 +65,10 @@ public:
     {
         EXPECT_TRUE(UserPickDateTime(Control(id), value)) << "field " << id << " is not shown or is disabled";
     }
-    void ChooseMenuCommand(UINT command) const;
+    void ChooseMenuCommand(UINT command) const
+    {
+        EXPECT_TRUE(UserChooseMenuItem(SHFindMenuBar(m_window), command)) << "no menu item " << command;
+    }
     // What a hidden control would send, which no user can reach: a click of a button, and
     // a change of a calendar's selection.
     void PressHiddenButton(int id) const;
@@ -80,7 +93,11 @@ public:
 
     // The next window to open has this caption; the user then does action. An action that
     // does not close the window leaves it to the watchdog, which fails the test.
-    ScriptedUser& Expect(const std::wstring& caption, Action action);
+    ScriptedUser& Expect(const std::wstring& caption, Action action)
+    {
+        m_steps.push_back({caption, std::move(action)});
+        return *this;
+    }
     // Steps not yet used.
     std::size_t Remaining() const { return m_steps.size(); }
 
@@ -101,4 +118,7 @@ private:
 };
 
 // Wide text as UTF-8, for test messages.
-std::string Narrow(const std::wstring& text);
+inline std::string Narrow(const std::wstring& text)
+{
+    return Utf8FromWide(text);
+}
