@@ -56,26 +56,29 @@ protected:
     MessageRecorder m_messages;
 };
 
-// The window shows today's reading as the handheld laid it out, sends nothing while the
-// user reads, and Escape ends it.
+// The window shows today's reading as the handheld laid it out and sends nothing while the
+// user reads; Escape and Enter end it, each with its own command and nothing else.
 TEST_F(ReadingWindowTest, StartShowsTodaysReadingUntilTheUserEndsIt)
 {
-    m_user.Expect(kMain, [this](WindowView& w) {
-        EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(36));
-        EXPECT_TRUE(w.HasFocus(IDC_DATE));
-        EXPECT_EQ(w.ControlText(IDOK), L"May All be Well and Happy!");
-        EXPECT_FALSE(w.DoneButtonShown());
-        // 138 dialog units of the 8-point interface font: about the handheld's 240 pixels.
-        EXPECT_NEAR(w.Rect().right - w.Rect().left, 240, 40);
-        for (int hidden : {IDC_CALENDAR, IDC_SETTINGS_BUTTON, IDC_ABOUT_BUTTON, IDC_FIRST_BUTTON, IDC_LAST_BUTTON})
-            EXPECT_FALSE(w.IsVisible(hidden)) << hidden;
-        EXPECT_TRUE(UserType(w.Control(IDC_VERSE_TEXT), L"typed"));
-        EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(36)) << "the text box takes no typing";
-        EXPECT_TRUE(m_messages.Take().empty());
-        w.Key(VK_ESCAPE);
-    });
-    EXPECT_EQ(RunProgram(), 0);
-    EXPECT_EQ(m_messages.Take(), std::vector<RecordedMessage>({{WM_COMMAND, IDCANCEL, BN_CLICKED}}));
+    for (const WORD key : {VK_ESCAPE, VK_RETURN}) {
+        m_user.Expect(kMain, [this, key](WindowView& w) {
+            EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(36));
+            EXPECT_TRUE(w.HasFocus(IDC_DATE));
+            EXPECT_EQ(w.ControlText(IDOK), L"May All be Well and Happy!");
+            EXPECT_FALSE(w.DoneButtonShown());
+            // 138 dialog units of the 8-point interface font: about the handheld's 240 pixels.
+            EXPECT_NEAR(w.Rect().right - w.Rect().left, 240, 40);
+            for (int hidden : {IDC_CALENDAR, IDC_SETTINGS_BUTTON, IDC_ABOUT_BUTTON, IDC_FIRST_BUTTON, IDC_LAST_BUTTON})
+                EXPECT_FALSE(w.IsVisible(hidden)) << hidden;
+            EXPECT_TRUE(UserType(w.Control(IDC_VERSE_TEXT), L"typed"));
+            EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(36)) << "the text box takes no typing";
+            EXPECT_TRUE(m_messages.Take().empty());
+            w.Key(key);
+        });
+        EXPECT_EQ(RunProgram(), 0);
+        EXPECT_EQ(m_messages.Take(),
+                  std::vector<RecordedMessage>({{WM_COMMAND, key == VK_RETURN ? IDOK : IDCANCEL, 0}}));
+    }
     EXPECT_EQ(std::wstring(g_strAppDir), DevicePathFromHostPath(m_folder.Path() + "/"));
 }
 
@@ -120,6 +123,8 @@ TEST_F(ReadingWindowTest, TheMissingBookDatesAboutAndTheHiddenControls)
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(365)) << "the main window keeps its verse";
         EXPECT_EQ(m_messages.Take(), std::vector<RecordedMessage>({{WM_COMMAND, ID_OPTIONS_ABOUT, 0}, kOk}));
         w.SelectHiddenCalendarDate(IDC_CALENDAR, At(2026, 2, 5));
+        EXPECT_EQ(m_messages.Take(), std::vector<RecordedMessage>({{WM_NOTIFY, IDC_CALENDAR, MCN_SELCHANGE}}))
+            << "setting the selection notifies nothing";
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(36));
         w.PressHiddenButton(IDC_ABOUT_BUTTON);
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT).rfind(L"What is Solmira?", 0), 0u);
