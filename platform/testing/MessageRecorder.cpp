@@ -10,11 +10,8 @@ MessageRecorder* g_recorder = nullptr;
 
 std::ostream& operator<<(std::ostream& out, const RecordedMessage& m)
 {
-    return out << "{"
-               << (m.message == WM_COMMAND  ? "WM_COMMAND"
-                   : m.message == WM_NOTIFY ? "WM_NOTIFY"
-                                            : "?")
-               << ", " << m.id << ", " << m.code << "}";
+    const char* kind = m.message == WM_COMMAND ? "WM_COMMAND" : "WM_NOTIFY";
+    return out << "{" << kind << ", " << m.id << ", " << m.code << "}";
 }
 
 MessageRecorder::MessageRecorder() : m_hook(SetWindowsHookEx(WH_CALLWNDPROC, &MessageRecorder::Record, nullptr, 0))
@@ -40,11 +37,10 @@ LRESULT MessageRecorder::Record(int /*code*/, WPARAM /*wParam*/, LPARAM lParam)
     const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (g_recorder == nullptr || call == nullptr)
         return 0;
-    if (call->message == WM_COMMAND) {
+    const auto* header = reinterpret_cast<const NMHDR*>(call->lParam);
+    if (call->message == WM_COMMAND)
         g_recorder->m_messages.push_back({WM_COMMAND, LOWORD(call->wParam), HIWORD(call->wParam)});
-    } else if (call->message == WM_NOTIFY && call->lParam != 0) {
-        const auto* header = reinterpret_cast<const NMHDR*>(call->lParam);
+    else if (call->message == WM_NOTIFY && header != nullptr)
         g_recorder->m_messages.push_back({WM_NOTIFY, static_cast<int>(header->idFrom), header->code});
-    }
     return 0;
 }

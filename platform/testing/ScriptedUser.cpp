@@ -3,26 +3,12 @@
 // timer is the watchdog.
 #include "platform/testing/ScriptedUser.h"
 
-#include <gtest/gtest.h>
-
-#include "platform/core/Utf8.h"
-#include "platform/shell/Shell.h"
-#include "platform/window/SyntheticInput.h"
-
 namespace
 {
 
 ScriptedUser* g_user = nullptr;
-constexpr int kMessageTextId = 0xFFFF;
 constexpr UINT_PTR kStepTimer = 0x5C1;
 constexpr UINT_PTR kWatchdogTimer = 0x5C2;
-
-std::wstring TextOf(HWND window)
-{
-    std::wstring text(static_cast<size_t>(GetWindowTextLength(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowText(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 // Ends a window that the script does not handle, so that the test goes on.
 void CloseUnhandled(HWND window, const std::string& why)
@@ -34,9 +20,11 @@ void CloseUnhandled(HWND window, const std::string& why)
 
 }  // namespace
 
-std::string Narrow(const std::wstring& text)
+std::wstring WindowText(HWND window)
 {
-    return Utf8FromWide(text);
+    std::wstring text(static_cast<size_t>(GetWindowTextLength(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowText(window, text.data(), static_cast<int>(text.size()))));
+    return text;
 }
 
 HWND WindowView::Control(int id) const
@@ -46,134 +34,11 @@ HWND WindowView::Control(int id) const
     return control;
 }
 
-std::wstring WindowView::Caption() const
-{
-    return TextOf(m_window);
-}
-
-std::wstring WindowView::MessageText() const
-{
-    HWND text = GetDlgItem(m_window, kMessageTextId);
-    return text != nullptr ? TextOf(text) : std::wstring();
-}
-
-std::wstring WindowView::ControlText(int id) const
-{
-    return TextOf(Control(id));
-}
-
-bool WindowView::Exists(int id) const
-{
-    return GetDlgItem(m_window, id) != nullptr;
-}
-
-bool WindowView::IsVisible(int id) const
-{
-    return IsWindowVisible(Control(id)) != FALSE;
-}
-
-bool WindowView::IsEnabled(int id) const
-{
-    return IsWindowEnabled(Control(id)) != FALSE;
-}
-
-bool WindowView::IsEnabled() const
-{
-    return IsWindowEnabled(m_window) != FALSE;
-}
-
-bool WindowView::HasFocus(int id) const
-{
-    return GetFocus() == Control(id);
-}
-
-bool WindowView::IsChecked(int id) const
-{
-    return SendMessage(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
 SYSTEMTIME WindowView::Time(int id) const
 {
     SYSTEMTIME time{};
     EXPECT_EQ(SendMessage(Control(id), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)), GDT_VALID);
     return time;
-}
-
-bool WindowView::HasIcon() const
-{
-    return SendMessage(m_window, WM_GETICON, ICON_BIG, 0) != 0 && SendMessage(m_window, WM_GETICON, ICON_SMALL, 0) != 0;
-}
-
-bool WindowView::IsShown() const
-{
-    return IsWindowVisible(m_window) != FALSE;
-}
-
-WindowView WindowView::Owner() const
-{
-    return WindowView(GetParent(m_window));
-}
-
-DWORD WindowView::Style() const
-{
-    return static_cast<DWORD>(GetWindowLong(m_window, GWL_STYLE));
-}
-
-RECT WindowView::Rect() const
-{
-    RECT rect{};
-    EXPECT_TRUE(GetWindowRect(m_window, &rect));
-    return rect;
-}
-
-bool WindowView::DoneButtonShown() const
-{
-    return SHDoneButtonShown(m_window) != FALSE;
-}
-
-std::vector<std::wstring> WindowView::MenuBar() const
-{
-    std::vector<std::wstring> buttons;
-    HWND bar = SHFindMenuBar(m_window);
-    const auto count = static_cast<size_t>(SendMessage(bar, TB_BUTTONCOUNT, 0, 0));
-    for (size_t b = 0; b < count; ++b) {
-        TBBUTTON button{};
-        SendMessage(bar, TB_GETBUTTON, b, reinterpret_cast<LPARAM>(&button));
-        std::wstring description = reinterpret_cast<LPCTSTR>(button.iString) + std::wstring(L":");
-        HMENU popup = reinterpret_cast<HMENU>(SendMessage(bar, SHCMBM_GETSUBMENU, 0, button.idCommand));
-        for (int i = 0; i < GetMenuItemCount(popup); ++i) {
-            wchar_t text[64] = {};
-            GetMenuString(popup, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
-            description += (i == 0 ? L" " : L"|") + std::wstring(GetMenuItemID(popup, i) == 0 ? L"-" : text);
-        }
-        buttons.push_back(description);
-    }
-    return buttons;
-}
-
-void WindowView::Click(int id) const
-{
-    EXPECT_TRUE(UserClick(Control(id))) << "control " << id << " cannot be clicked: it is not shown";
-}
-
-void WindowView::Key(WORD virtualKey) const
-{
-    EXPECT_TRUE(UserKey(m_window, virtualKey)) << "the window is not shown";
-}
-
-void WindowView::PickDateTime(int id, const SYSTEMTIME& value) const
-{
-    EXPECT_TRUE(UserPickDateTime(Control(id), value)) << "field " << id << " is not shown or is disabled";
-}
-
-void WindowView::Type(int id, const std::wstring& keys) const
-{
-    EXPECT_TRUE(UserType(Control(id), keys.c_str())) << "field " << id << " is not shown or is disabled";
-}
-
-void WindowView::ChooseMenuCommand(UINT command) const
-{
-    EXPECT_TRUE(UserChooseMenuItem(SHFindMenuBar(m_window), command)) << "no menu item " << command;
 }
 
 void WindowView::PressHiddenButton(int id) const
@@ -209,12 +74,6 @@ ScriptedUser::~ScriptedUser()
     g_user = nullptr;
     for (const Step& step : m_steps)
         ADD_FAILURE() << "the window \"" << Narrow(step.caption) << "\" never opened";
-}
-
-ScriptedUser& ScriptedUser::Expect(const std::wstring& caption, Action action)
-{
-    m_steps.push_back({caption, std::move(action)});
-    return *this;
 }
 
 LRESULT ScriptedUser::OnWindowActivated(int code, WPARAM wParam, LPARAM /*lParam*/)

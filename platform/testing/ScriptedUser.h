@@ -11,7 +11,15 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "platform/core/Utf8.h"
+#include "platform/shell/Shell.h"
+#include "platform/window/SyntheticInput.h"
 #include "platform/window/WinUser.h"
+
+// A window's own text.
+std::wstring WindowText(HWND window);
 
 // A window as the user sees it, and what the user can do to it.
 class WindowView
@@ -22,38 +30,45 @@ public:
     HWND Handle() const { return m_window; }
     // The control of that id; a test that names one the window lacks fails.
     HWND Control(int id) const;
-    std::wstring Caption() const;
+    std::wstring Caption() const { return WindowText(m_window); }
     // A message box's text.
-    std::wstring MessageText() const;
+    std::wstring MessageText() const { return Exists(0xFFFF) ? WindowText(GetDlgItem(m_window, 0xFFFF)) : L""; }
     // A control's text as the program would read it back.
-    std::wstring ControlText(int id) const;
-    bool Exists(int id) const;
-    bool IsVisible(int id) const;
-    bool IsEnabled(int id) const;
+    std::wstring ControlText(int id) const { return WindowText(Control(id)); }
+    bool Exists(int id) const { return GetDlgItem(m_window, id) != nullptr; }
+    bool IsVisible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }
+    bool IsEnabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
     // Whether the window itself takes input; an owner does not while its modal window runs.
-    bool IsEnabled() const;
-    bool HasFocus(int id) const;
-    bool IsChecked(int id) const;
+    bool IsEnabled() const { return IsWindowEnabled(m_window) != FALSE; }
+    bool HasFocus(int id) const { return GetFocus() == Control(id); }
+    bool IsChecked(int id) const { return SendMessage(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     // A date or time field's whole value.
     SYSTEMTIME Time(int id) const;
-    bool HasIcon() const;
     // Whether the window is shown on screen yet.
-    bool IsShown() const;
+    bool IsShown() const { return IsWindowVisible(m_window) != FALSE; }
     // The window that owns this one.
-    WindowView Owner() const;
-    DWORD Style() const;
-    RECT Rect() const;
+    WindowView Owner() const { return WindowView(GetParent(m_window)); }
+    RECT Rect() const
+    {
+        RECT rect{};
+        EXPECT_TRUE(GetWindowRect(m_window, &rect));
+        return rect;
+    }
     // The shell's title-bar Done button, which Linux only records.
-    bool DoneButtonShown() const;
+    bool DoneButtonShown() const { return SHDoneButtonShown(m_window) != FALSE; }
     // The menu bar's buttons, each with the items of its pop-up: "&Options: About|-|&Settings".
-    std::vector<std::wstring> MenuBar() const;
 
     // What the user does. Each fails the test when no user could do it.
-    void Click(int id) const;
-    void Key(WORD virtualKey) const;
-    void PickDateTime(int id, const SYSTEMTIME& value) const;
-    void Type(int id, const std::wstring& keys) const;
-    void ChooseMenuCommand(UINT command) const;
+    void Click(int id) const { EXPECT_TRUE(UserClick(Control(id))) << "control " << id << " is not shown"; }
+    void Key(WORD virtualKey) const { EXPECT_TRUE(UserKey(m_window, virtualKey)) << "the window is not shown"; }
+    void PickDateTime(int id, const SYSTEMTIME& value) const
+    {
+        EXPECT_TRUE(UserPickDateTime(Control(id), value)) << "field " << id << " is not shown or is disabled";
+    }
+    void ChooseMenuCommand(UINT command) const
+    {
+        EXPECT_TRUE(UserChooseMenuItem(SHFindMenuBar(m_window), command)) << "no menu item " << command;
+    }
     // What a hidden control would send, which no user can reach: a click of a button, and
     // a change of a calendar's selection.
     void PressHiddenButton(int id) const;
@@ -78,7 +93,11 @@ public:
 
     // The next window to open has this caption; the user then does action. An action that
     // does not close the window leaves it to the watchdog, which fails the test.
-    ScriptedUser& Expect(const std::wstring& caption, Action action);
+    ScriptedUser& Expect(const std::wstring& caption, Action action)
+    {
+        m_steps.push_back({caption, std::move(action)});
+        return *this;
+    }
     // Steps not yet used.
     std::size_t Remaining() const { return m_steps.size(); }
 
@@ -99,4 +118,7 @@ private:
 };
 
 // Wide text as UTF-8, for test messages.
-std::string Narrow(const std::wstring& text);
+inline std::string Narrow(const std::wstring& text)
+{
+    return Utf8FromWide(text);
+}

@@ -41,25 +41,6 @@ WindowSystemForTests::~WindowSystemForTests()
         std::filesystem::remove_all(m_stateFolder);
 }
 
-TimeZoneGuard::TimeZoneGuard(const char* zone)
-{
-    if (const char* previous = std::getenv("TZ")) {
-        m_previous = previous;
-        m_hadPrevious = true;
-    }
-    ::setenv("TZ", zone, 1);
-    ::tzset();
-}
-
-TimeZoneGuard::~TimeZoneGuard()
-{
-    if (m_hadPrevious)
-        ::setenv("TZ", m_previous.c_str(), 1);
-    else
-        ::unsetenv("TZ");
-    ::tzset();
-}
-
 EnvironmentGuard::EnvironmentGuard(const char* name, const char* value) : m_name(name)
 {
     if (const char* previous = std::getenv(name)) {
@@ -75,6 +56,17 @@ EnvironmentGuard::~EnvironmentGuard()
         ::setenv(m_name.c_str(), m_previous.c_str(), 1);
     else
         ::unsetenv(m_name.c_str());
+}
+
+TimeZoneGuard::TimeZoneGuard(const char* zone) : m_zone(std::make_unique<EnvironmentGuard>("TZ", zone))
+{
+    ::tzset();
+}
+
+TimeZoneGuard::~TimeZoneGuard()
+{
+    m_zone.reset();
+    ::tzset();
 }
 
 FixedClock::FixedClock(int year, int month, int day, int hour, int minute, int second)

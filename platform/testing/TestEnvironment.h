@@ -24,20 +24,6 @@ private:
     std::string m_stateFolder;
 };
 
-// Pins the time zone for a test and restores the one before it.
-class TimeZoneGuard
-{
-public:
-    explicit TimeZoneGuard(const char* zone);
-    ~TimeZoneGuard();
-    TimeZoneGuard(const TimeZoneGuard&) = delete;
-    TimeZoneGuard& operator=(const TimeZoneGuard&) = delete;
-
-private:
-    std::string m_previous;
-    bool m_hadPrevious = false;
-};
-
 // Sets an environment variable for one test, and restores it.
 class EnvironmentGuard
 {
@@ -51,6 +37,19 @@ private:
     std::string m_name;
     std::string m_previous;
     bool m_hadPrevious = false;
+};
+
+// Pins the time zone for a test and restores the one before it.
+class TimeZoneGuard
+{
+public:
+    explicit TimeZoneGuard(const char* zone);
+    ~TimeZoneGuard();
+    TimeZoneGuard(const TimeZoneGuard&) = delete;
+    TimeZoneGuard& operator=(const TimeZoneGuard&) = delete;
+
+private:
+    std::unique_ptr<EnvironmentGuard> m_zone;
 };
 
 // Fixes the platform's clock at a local date-time of the current time zone.

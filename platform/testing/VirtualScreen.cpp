@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <string>
 
 VirtualScreen::VirtualScreen()
@@ -24,18 +25,13 @@ VirtualScreen::VirtualScreen()
         ::_exit(127);
     }
     ::close(fds[1]);
-    // The number comes when the server is ready, ended by a line feed, maybe in parts.
-    std::string number;
-    char c = 0;
-    ssize_t n = 0;
-    while ((n = ::read(fds[0], &c, 1)) == 1 || (n < 0 && errno == EINTR))
-        if (n == 1 && c != '\n')
-            number += c;
-        else if (n == 1)
-            break;
-    ::close(fds[0]);
-    if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos)
-        m_display = ":" + number;
+    // The number comes when the server is ready, ended by a line feed.
+    FILE* in = ::fdopen(fds[0], "r");
+    unsigned number = 0;
+    if (in != nullptr && std::fscanf(in, "%u", &number) == 1)
+        m_display = ":" + std::to_string(number);
+    if (in != nullptr)
+        std::fclose(in);
 }
 
 VirtualScreen::~VirtualScreen()

