@@ -39,7 +39,7 @@ inline std::size_t EntryAt(int index)
 inline std::string Patched(std::string bytes, int index, std::uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
-        bytes[EntryAt(index) + i] = static_cast<char>(value >> (24 - 8 * i));
+        bytes.at(EntryAt(index) + i) = static_cast<char>(value >> (24 - 8 * i));
     return bytes;
 }
 

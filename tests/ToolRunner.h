@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ToolOutcome {
@@ -14,6 +15,7 @@ struct ToolOutcome {
 };
 
 struct ToolRun {
+    ToolRun(std::vector<std::string> arguments = {}) : args(std::move(arguments)) {}
     std::vector<std::string> args;  // after the tool's name
     std::string tool = SOLMIRA_BOOK_TOOL;
     std::vector<std::string> wrapper;  // a command that runs the tool, such as faketime
