@@ -82,30 +82,6 @@ inline std::string QueuedTime(const std::string& job)
     return "(not queued)";
 }
 
-// Times the clock skips or repeats at the changes of daylight saving name one instant.
-TEST(StartServiceTest, ALocalTimeNamesOneInstant)
-{
-    struct Case {
-        const char* zone;
-        SYSTEMTIME local;
-        std::time_t utc;  // 0: no such date-time
-        std::time_t after = 0;
-    };
-    const Case cases[] = {
-        {kBerlin, At(2099, 3, 29, 2, 30), 4078431000},                             // in the gap: 03:30 CEST
-        {kBerlin, At(2099, 10, 25, 2, 30), 4096571400},                            // twice: the first, in CEST
-        {kBerlin, At(2027, 10, 31, 2, 30), 1824945300 + 900, 1824945300},          // at 02:15 CET: the pass ahead
-        {"LHST-10:30LHDT-11,M10.1.0,M4.1.0", At(2099, 10, 4, 2, 10), 4094725200},  // half-hour gap
-        {kBerlin, At(2099, 4, 31, 7, 30), 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.utc);
-        TimeZoneGuard zone(c.zone);
-        const auto instant = InstantOfLocalTime(c.local, c.after ? std::optional<std::time_t>(c.after) : std::nullopt);
-        EXPECT_EQ(instant.value_or(0), c.utc);
-    }
-}
-
 // The chime never holds the start up, not even with a file that never opens.
 TEST(SoundTest, PlayingReturnsAtOnce)
 {
@@ -203,6 +179,7 @@ TEST_F(DailyCycleTest, StartsLeftWithTheOtherSchedulerGo)
         StandInCommands refusing(m_folder.PathOf("bin"),
                                  {{"at", "[ \"$1\" = -c ] && exec /usr/bin/at \"$@\"; exit 1"}});
         EXPECT_FALSE(ReplacingStartService(&m_at, {}).Register(program, At(2099, 12, 13, 7, 30)));
+        EXPECT_FALSE(ReplacingStartService(&m_at, {}).Register(program, At(2099, 4, 31, 7, 30))) << "no such day";
     }
     EXPECT_EQ(JobsOf(program).size(), 1u) << "a refused start leaves the last one";
 
@@ -226,8 +203,7 @@ TEST_F(DailyCycleTest, StartsLeftWithTheOtherSchedulerGo)
 TEST_F(DailyCycleTest, RealStartsWhileAtsToolsGiveUpNowAndThen)
 {
     const std::string neighbour = Made(m_folder.PathOf("neighbour/solmira"));
-    for (int i = 0; i < 3; ++i)
-        m_at.Add(neighbour, *InstantOfLocalTime(At(2099, 1, 1)), {});
+    ASSERT_FALSE(m_at.Add(neighbour, *InstantOfLocalTime(At(2099, 1, 1)), {}).empty());
     const auto givingUp = [](const char* tool, const char* when) {
         return std::string("count=$(($(cat \"$0.count\" 2>/dev/null || echo 0) + 1)); echo $count > \"$0.count\"\n") +
                "if " + when + " [ $((count % 3)) = 0 ]; then\n" +
@@ -258,7 +234,7 @@ TEST_F(DailyCycleTest, RealStartsWhileAtsToolsGiveUpNowAndThen)
             EXPECT_EQ(c.queued ? QueuedTime(jobs[0]) : "", c.queued ? c.queued : "");
         }
     }
-    EXPECT_EQ(JobsOf(neighbour).size(), 3u);
+    EXPECT_EQ(JobsOf(neighbour).size(), 1u);
 }
 
 // Copies of the program two at a time, each a start or a save with AutoRun off, some after
@@ -321,7 +297,6 @@ TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
 // own so that a window left open never holds back the next.
 TEST_F(DailyCycleTest, AJobOrAUnitStartsItsProgramFromAnyFolder)
 {
-    ASSERT_TRUE(CommandExists("systemd-analyze")) << "systemd-analyze is needed to check the units";
     const std::string units = m_folder.PathOf("units"), ran = m_folder.PathOf("ran"),
                       madeIn = m_folder.PathOf("made in");
     EnvironmentGuard display("DISPLAY", ":7 100%");
@@ -429,9 +404,6 @@ TEST_F(DailyCycleTest, AStartWithoutADisplayKeepsTheDailyStart)
     const std::string hide =
         "for f in \"$(qtpaths6 --plugin-dir)\"/platforms/libqwayland*.so; do\n"
         "    mount --bind /dev/null \"$f\" || exit 99\ndone\nexec \"$@\"";
-    const auto either = [](bool which, const std::string& value) {
-        return which ? std::optional<std::string>(value) : std::nullopt;
-    };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.now) + (c.wayland ? " wayland" : ""));
         // The next day's start is pending, as the start that failed had registered it.
@@ -442,8 +414,8 @@ TEST_F(DailyCycleTest, AStartWithoutADisplayKeepsTheDailyStart)
         if (c.wayland)
             run.wrapper.insert(run.wrapper.begin(), {"/usr/bin/unshare", "-m", "sh", "-c", hide, "sh"});
         // faketime comes in before the sanitizer's runtime; that is harmless here.
-        run.environment = {{"DISPLAY", either(!c.wayland, ":57")},
-                           {"WAYLAND_DISPLAY", either(c.wayland, "wayland-solmira")},
+        run.environment = {{c.wayland ? "DISPLAY" : "WAYLAND_DISPLAY", std::nullopt},
+                           {c.wayland ? "WAYLAND_DISPLAY" : "DISPLAY", c.wayland ? "wayland-solmira" : ":57"},
                            {"XDG_RUNTIME_DIR", runtime},
                            {"QT_QPA_PLATFORM", std::nullopt},
                            {"SOLMIRA_START_SERVICE", "at"},
