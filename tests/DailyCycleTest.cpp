@@ -1,10 +1,8 @@
-// The daily start: the service's own rules (the choice of scheduler, the instant of a
-// local time, replacing before removing), the chime, and the real schedulers. A real atd's
-// queue, through the platform's own service and the program's real start-up: the job's
-// script from any folder, starts left with the other scheduler, repeated starts while the
-// queue changes under them, the changes of daylight saving, two copies killed at random,
-// requests that never hold anyone up, and a start that finds no display. systemd's unit
-// files, checked by systemd's own tools.
+// The daily start against a real atd, through the platform's own service and the
+// program's real start-up: starts left with the other scheduler, refused or slow to answer;
+// repeated starts while the queue changes under them and the clock changes; two copies
+// killed at random; a job's script and systemd's units for a folder of any name; a start
+// that finds no display. Also the chime, and the display a service manager's start takes.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
