@@ -28,9 +28,8 @@ int main(int argc, char** argv)
     std::wstring program = DevicePathFromHostPath(path);
     if (path.rfind("self", 0) == 0) {
         const std::string own = ModuleHostPath(), copy = own + ".new-" + std::to_string(::getpid());
-        std::error_code error;
         if (path == "self-upgraded" &&
-            (!std::filesystem::copy_file(own, copy, error) || std::rename(copy.c_str(), own.c_str()) != 0))
+            (!std::filesystem::copy_file(own, copy) || std::rename(copy.c_str(), own.c_str()) != 0))
             return 3;
         std::vector<TCHAR> buffer(MAX_PATH);
         GetModuleFileName(nullptr, buffer.data(), MAX_PATH);
