@@ -142,14 +142,15 @@ protected:
     // The platform's own service, not the record that tests use otherwise.
     StartAtTimeService* m_recording = SetStartAtTimeService(nullptr);
     AtJobService m_at;
-    std::vector<std::string> m_programs;
+    // A copy started while another renames over its file registers "(deleted)".
+    std::vector<std::string> m_programs{Program(), Program() + " (deleted)"};
 };
 
 // Register and cancel reach both schedulers: a start left with at before a systemd
 // session appeared, or the reverse, goes. A refused start leaves the one pending.
 TEST_F(DailyCycleTest, StartsLeftWithTheOtherSchedulerGo)
 {
-    const std::string program = Made(Program());
+    const std::string program = Program();
     SystemdTimerService units(SystemdTimerService::UserUnitFolder(), false);
     const std::string enabled = SystemdTimerService::UserUnitFolder() + "/timers.target.wants/" +
                                 SystemdTimerService::UnitName(program) + ".timer";
@@ -243,7 +244,6 @@ TEST_F(DailyCycleTest, RealStartsWhileAtsToolsGiveUpNowAndThen)
 TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
 {
     fs::copy_file(SOLMIRA_START_REQUEST, Program());
-    Made(Program() + " (deleted)");  // a copy started while another renames over its file
     const auto pending = [&] { return m_at.Pending(Program()).value_or(std::vector<std::string>{"?", "?"}).size(); };
     for (const char* request : {"register", "cancel"}) {
         EXPECT_EQ(RunCommand({Program(), request, "self-upgraded"}, std::string(), 20000).status, 0);
