@@ -1,5 +1,5 @@
-// What the build puts beside the program: the sample book, the chime and the pictures,
-// checked as a reader, a player and an independent Palm database reader would see them.
+// What the build puts beside the program: the sample book and the chime, checked as a reader
+// and a player would see them.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -15,7 +15,6 @@
 #include "platform/core/Utf8.h"
 #include "tests/TestFiles.h"
 #include "tools/BookSource.h"
-#include "tools/PalmDatabase.h"
 
 namespace
 {
@@ -64,24 +63,6 @@ TEST(SampleBookTest, EveryDayHasItsOwnReadingOfTheRightLength)
     }
 }
 
-// Palm::PDB, from Debian's Perl modules, reads the same records, byte for byte: their
-// sizes, then their bytes one after another.
-TEST(SampleBookTest, AnIndependentReaderReadsTheSameRecords)
-{
-    const CommandResult perl =
-        RunCommand({"perl", "-MPalm::PDB", "-MPalm::Raw", "-e",
-                    "my $p = Palm::PDB->new; $p->Load($ARGV[0]); my @r = @{$p->{records}};"
-                    "print join(' ', map { length $_->{data} } @r), qq(\\n), map { $_->{data} } @r;",
-                    kBook});
-    const std::string bytes = ReadAll(kBook);
-    const PalmLayout layout = ReadPalmLayout(bytes);
-    std::string sizes;
-    for (const RecordEntry& record : layout.records)
-        sizes += (sizes.empty() ? "" : " ") + std::to_string(record.size);
-    EXPECT_EQ(perl.status, 0);
-    EXPECT_TRUE(perl.output == sizes + "\n" + bytes.substr(layout.records.at(0).offset)) << perl.output.substr(0, 300);
-}
-
 TEST(SampleBookTest, TheChimeIsAShortPcmWav)
 {
     const std::string wav = ReadAll(kProgramDir + "/slm.wav");
@@ -96,24 +77,6 @@ TEST(SampleBookTest, TheChimeIsAShortPcmWav)
     EXPECT_EQ(Little(wav, 28, 4), rate * channels * bits / 8) << "bytes a second";
     const double seconds = static_cast<double>(Little(wav, 40, 4)) / (rate * channels * bits / 8);
     EXPECT_TRUE(seconds >= 1.5 && seconds <= 4.0) << seconds;
-}
-
-TEST(SampleBookTest, TheIconAndLogoHaveTheirSizesAndColours)
-{
-    // The icon group: a 32 x 32 and a 16 x 16 image of 16 colours each.
-    const std::string icon = ReadAll(kSourceDir + "/res/solmira.ico");
-    ASSERT_EQ(Little(icon, 4, 2), 2u);
-    for (std::uint32_t size : {32u, 16u}) {
-        const std::size_t entry = size == 32 ? 6 : 22, image = Little(icon, entry + 12, 4);
-        EXPECT_EQ(Little(icon, entry, 1) * 1000 + Little(icon, entry + 1, 1), size * 1001);
-        EXPECT_EQ(Little(icon, image + 4, 4), size);
-        EXPECT_EQ(Little(icon, image + 14, 2), 4u) << "4 bits a pixel: 16 colours";
-    }
-    // The logo: 32 x 32 with 256 colours.
-    const std::string logo = ReadAll(kSourceDir + "/res/logo.bmp");
-    EXPECT_EQ(logo.substr(0, 2), "BM");
-    EXPECT_EQ(Little(logo, 18, 4) * 1000 + Little(logo, 22, 4), 32032u) << "32 x 32";
-    EXPECT_EQ(Little(logo, 28, 2), 8u) << "8 bits a pixel: 256 colours";
 }
 
 }  // namespace
