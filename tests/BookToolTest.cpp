@@ -1,5 +1,6 @@
 // solmira-book as a user runs it: building, showing, reading, listing and checking books,
-// each fault told with its reason, files that are no book, and a terminal's width.
+// each fault told with its reason, files that are no book, a terminal's width, and the book
+// it takes when given none.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -12,15 +13,59 @@
 #include <string>
 #include <vector>
 
-#include "tests/BookToolFixture.h"
+#include "platform/testing/TestEnvironment.h"
 #include "tests/TestFiles.h"
+#include "tests/ToolRunner.h"
+#include "tools/PalmDatabase.h"
 
 namespace
 {
 
 namespace fs = std::filesystem;
 
-using BookToolTest = BookToolFixture;
+// A book of count records: record k holds "Reading k\nline two" unless texts has one for it.
+std::string Book(int count = 366, const std::map<int, std::string>& texts = {})
+{
+    std::vector<std::string> records;
+    for (int k = 0; k < count; ++k)
+        records.push_back(texts.count(k) ? texts.at(k) : "Reading " + std::to_string(k) + "\nline two");
+    return BuildPalmDatabase("Test", records);
+}
+
+// A refusal: the status, nothing on stdout, and "solmira-book: " with fragment on the
+// first line of stderr (a refused command line adds the usage below it).
+void ExpectRefused(const ToolOutcome& outcome, int status, const std::string& fragment = "")
+{
+    EXPECT_EQ(outcome.status, status) << outcome.err;
+    EXPECT_EQ(outcome.out, "");
+    const std::string first = outcome.err.substr(0, outcome.err.find('\n'));
+    EXPECT_EQ(first.rfind("solmira-book: ", 0), 0u) << outcome.err;
+    EXPECT_NE(first.find(fragment), std::string::npos) << "\"" << fragment << "\" not in: " << outcome.err;
+    EXPECT_TRUE(!outcome.err.empty() && outcome.err.back() == '\n') << outcome.err;
+}
+
+// A command done: status 0, nothing on stderr, and out on stdout.
+void ExpectDone(const ToolOutcome& outcome, const std::string& out)
+{
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.out, out);
+}
+
+class BookToolTest : public ::testing::Test
+{
+protected:
+    ToolOutcome Run(const std::vector<std::string>& args) const { return RunTool(ToolRun{args}, m_folder.Path()); }
+    ToolOutcome Run(const ToolRun& run) const { return RunTool(run, m_folder.Path()); }
+
+    std::string Put(const std::string& name, const std::string& bytes) const
+    {
+        m_folder.Write(name, bytes);
+        return m_folder.PathOf(name);
+    }
+
+    ProgramFolder m_folder;
+};
 
 constexpr double kAtOnce = 5;  // seconds: ample under the sanitizers, far below a hang
 
@@ -88,15 +133,26 @@ TEST_F(BookToolTest, CheckReportsEachProblemOnALine)
 }
 
 // Each row a fault a user met, or a reading: the message, the exit status and what stdout
-// holds. A bad command line also shows the usage on stderr.
+// holds. A bad command line also shows the usage on stderr. A reading is wrapped to the
+// terminal's width, at most 80 columns, or to --width; piped without --width it is exact. A
+// character of the code page takes one column.
 TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
 {
+    std::string wide;  // 79 columns, then a word past the 80th
+    for (int i = 0; i < 16; ++i)
+        wide += "abcd ";
+    const std::string narrow = "Verse 3:\n\none two\xC3\xA9 three\n\nIncomprehensible\n";
+    const std::string cut = "Verse 3:\n\none two\xC3\xA9\nthree\n\nIncomprehensible\n";
+    const std::string wrapped = "Verse 4:\n\n" + wide.substr(0, 79) + "\nxyz\n";
     // The words of a command; {book}, {noise}, {none} and {out} stand for a sound book, the
     // noise, a missing file and an output, {name} for a book whose record 5 starts in its
     // name, and the others for faulty sources.
     const std::map<std::string, std::string> files = {
-        {"{book}",
-         Put("book.pdb", Book(366, {{0, "Title"}, {1, "A\rB\r\nC\n\rD"}, {2, "\x1B]0;t\x07r\x1B[1mx\x81\tb"}}))},
+        {"{book}", Put("book.pdb", Book(366, {{0, "Title"},
+                                              {1, "A\rB\r\nC\n\rD"},
+                                              {2, "\x1B]0;t\x07r\x1B[1mx\x81\tb"},
+                                              {3, "one two\xE9 three\n\nIncomprehensible"},
+                                              {4, wide + "xyz"}}))},
         {"{noise}", Put("noise.pdb", Noise())},
         {"{none}", m_folder.PathOf("none.pdb")},
         {"{out}", m_folder.PathOf("out.pdb")},
@@ -115,6 +171,8 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
         std::string err;  // a fragment of the first line; empty: stderr stays empty
         std::string out;  // stdout exactly; "..." as its last three bytes: stdout begins so
         bool usage = false;
+        int terminal = -1;              // the terminal's width (0: it tells none); -1: piped
+        const char* columns = nullptr;  // $COLUMNS
     } cases[] = {
         {"read noise", "read --date 2026-12-06 {noise}", 1, "{noise}: not a sound book: ", ""},
         {"show noise", "show {noise} 0", 1, "{noise}: record 0 starts past the end of the file", ""},
@@ -132,15 +190,25 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
         {"lone carriage return", "read --date 2026-01-01 {book}", 0, "", "Verse 1:\n\nA\nB\nC\n\nD\n"},
         // A book cannot send the terminal commands.
         {"controls on a terminal", "read --date 2026-01-02 {book}", 0, "",
-         "Verse 2:\n\n\xEF\xBF\xBD]0;t\xEF\xBF\xBDr\xEF\xBF\xBD[1mx\xEF\xBF\xBD\tb\n"},
-        {"show on a terminal", "show {book} 0", 0, "", "Title\n"},
+         "Verse 2:\n\n\xEF\xBF\xBD]0;t\xEF\xBF\xBDr\xEF\xBF\xBD[1mx\xEF\xBF\xBD\tb\n", false, 0},
+        {"a line that ends at the edge", "read --width 14 --date 2026-01-03 {book}", 0, "", narrow},
+        {"terminal of 13 columns", "read --date 2026-01-03 {book}", 0, "", cut, false, 13},
+        {"terminal size from COLUMNS", "read --date 2026-01-03 {book}", 0, "", cut, false, 0, "13"},
+        {"--width beats the terminal", "read --width 14 --date 2026-01-03 {book}", 0, "", narrow, false, 13},
+        {"wide terminal", "read --date 2026-01-04 {book}", 0, "", wrapped, false, 200},
+        {"terminal of unknown size", "read --date 2026-01-04 {book}", 0, "", wrapped, false, 0},
+        {"piped", "read --date 2026-01-04 {book}", 0, "", "Verse 4:\n\n" + wide + "xyz\n", false, -1, "13"},
+        {"show on a terminal", "show {book} 0", 0, "", "Title\n", false, 0},
         {"show piped", "show {book} 0", 0, "", "Title"},
         {"show a record that starts in the name", "show {name} 5", 0, "", "est"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ToolRun run{Words(expand(c.args))};
-        run.terminal = std::string(c.name).find("on a terminal") != std::string::npos;
+        run.terminal = c.terminal >= 0;
+        run.columns = static_cast<unsigned short>(std::max(c.terminal, 0));
+        if (c.columns != nullptr)
+            run.environment["COLUMNS"] = c.columns;
         const ToolOutcome outcome = Run(run);
         if (c.status != 0) {
             ExpectRefused(outcome, c.status, expand(c.err));
@@ -221,42 +289,81 @@ TEST_F(BookToolTest, ABookIsWrittenWholeOrNotAtAll)
     EXPECT_EQ(files(), 3);
 }
 
-// A reading is wrapped to the terminal's width, at most 80 columns, or to --width; piped
-// without --width it is exact. A character of the code page takes one column.
-TEST_F(BookToolTest, ReadFitsTheTerminalAndIsExactWhenPiped)
+// Without a path, read and show take the book the program itself would read for this
+// user: $SOLMIRA_BOOK, then the user's own book over a folder not theirs, then the
+// program's book, beside the tool in a build and in ../lib/solmira in an install. Without
+// a date, read gives today's reading.
+TEST_F(BookToolTest, ReadAndShowFindTheBookTheProgramReads)
 {
-    std::string wide;  // 79 columns, then a word past the 80th
-    for (int i = 0; i < 16; ++i)
-        wide += "abcd ";
-    const std::string narrow = "one two\xC3\xA9 three\n\nIncomprehensible";
-    const std::string book =
-        Put("book.pdb", Book(366, {{1, "one two\xE9 three\n\nIncomprehensible"}, {2, wide + "xyz"}}));
     const struct {
         const char* name;
-        bool terminal;
-        unsigned short columns;   // the terminal's; 0: it tells none
-        const char* environment;  // $COLUMNS
-        const char* width;        // --width
-        int verse;
-        std::string out;
+        bool install, programBook, userBook, folderIsTheUsers;
+        const char* solmiraBook;  // nullptr: unset; "other" or "none" below the test's folder
+        const char* path;         // a BOOK argument, or nullptr
+        std::string expected;     // whose reading, or the path a refusal names
     } cases[] = {
-        {"a line that ends at the edge", false, 0, nullptr, "14", 1, narrow},
-        {"terminal of 13 columns", true, 13, nullptr, nullptr, 1, "one two\xC3\xA9\nthree\n\nIncomprehensible"},
-        {"terminal size from COLUMNS", true, 0, "13", nullptr, 1, "one two\xC3\xA9\nthree\n\nIncomprehensible"},
-        {"--width beats the terminal", true, 13, nullptr, "14", 1, narrow},
-        {"wide terminal", true, 200, nullptr, nullptr, 2, wide.substr(0, 79) + "\nxyz"},
-        {"terminal of unknown size", true, 0, nullptr, nullptr, 2, wide.substr(0, 79) + "\nxyz"},
-        {"piped", false, 0, "13", nullptr, 2, wide + "xyz"},
+        {"build folder", false, true, false, true, nullptr, nullptr, "Program"},
+        {"build folder, the user's own book unused", false, true, true, true, nullptr, nullptr, "Program"},
+        {"install", true, true, false, true, nullptr, nullptr, "Program"},
+        {"install not the user's", true, true, false, false, nullptr, nullptr, "Program"},
+        {"install not the user's, with their own book", true, true, true, false, nullptr, nullptr, "User"},
+        {"SOLMIRA_BOOK first", true, true, true, false, "other.pdb", nullptr, "Other"},
+        {"BOOK before SOLMIRA_BOOK", false, true, false, true, "none.pdb", "other.pdb", "Other"},
+        {"SOLMIRA_BOOK missing", false, true, false, true, "none.pdb", nullptr, "none.pdb"},
+        {"no book in the install", true, false, false, true, nullptr, nullptr, "lib/solmira/solmiraverse.pdb"},
+        {"no book in the build folder", false, false, false, true, nullptr, nullptr, "bin/solmiraverse.pdb"},
     };
+    // The day of the reading: fixed by faketime where it is installed, else given.
+    const std::vector<std::string> fakeClock = FakeClockCommand("2026-01-02 12:00:00");
+    const std::string root = m_folder.Path(), bin = m_folder.PathOf("bin");
+    // An ordinary user must pass through the test's folders, as through a real install.
+    fs::permissions(root, fs::perms::all);
+    const auto book = [](const std::string& whose) { return Book(366, {{2, whose + " reading"}}); };
+    Put("other.pdb", book("Other"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ToolRun run{{"read", "--date", "2026-01-0" + std::to_string(c.verse), book}};
-        if (c.width != nullptr)
-            run.args.insert(run.args.begin() + 1, {"--width", c.width});
-        run.terminal = c.terminal;
-        run.columns = c.columns;
-        if (c.environment != nullptr)
-            run.environment["COLUMNS"] = c.environment;
-        ExpectDone(Run(run), "Verse " + std::to_string(c.verse) + ":\n\n" + c.out + "\n");
+        for (const char* folder : {"bin", "lib", ".local"})
+            fs::remove_all(m_folder.PathOf(folder));
+        const std::string program = c.install ? "lib/solmira" : "bin";
+        for (const std::string& folder : {program, std::string("bin"), std::string(".local/share/solmira")})
+            fs::create_directories(m_folder.PathOf(folder));
+        fs::copy_file(SOLMIRA_BOOK_TOOL, bin + "/solmira-book");
+        Put(program + "/solmira", "#!/bin/sh\n");
+        // Every install puts the command solmira beside the tool: a link to the program.
+        if (c.install)
+            fs::create_symlink("../lib/solmira/solmira", bin + "/solmira");
+        if (c.programBook)
+            Put(program + "/solmiraverse.pdb", book("Program"));
+        if (c.userBook)
+            Put(".local/share/solmira/solmiraverse.pdb", book("User"));
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            fs::permissions(entry.path(), fs::perms::all, fs::perm_options::add);
+        // As root every folder is writable: the folder that is not the user's is seen by nobody.
+        if (!c.folderIsTheUsers)
+            fs::permissions(m_folder.PathOf(program),
+                            fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                            fs::perm_options::remove);
+
+        for (const bool read : {true, false}) {
+            ToolRun run{{read ? "read" : "show"}};
+            run.tool = bin + "/solmira-book";
+            run.wrapper = fakeClock;
+            // faketime comes in before the sanitizer's runtime; that is harmless here.
+            run.environment["ASAN_OPTIONS"] = "verify_asan_link_order=0";
+            if (read && fakeClock.empty())
+                run.args.insert(run.args.end(), {"--date", "2026-01-02"});
+            if (c.path != nullptr)
+                run.args.push_back(m_folder.PathOf(c.path));
+            if (!read)
+                run.args.push_back("2");
+            if (c.solmiraBook != nullptr)
+                run.environment["SOLMIRA_BOOK"] = m_folder.PathOf(c.solmiraBook);
+            run.asOrdinaryUser = !c.folderIsTheUsers;
+            const ToolOutcome outcome = Run(run);
+            if (c.expected.find('.') != std::string::npos)
+                ExpectRefused(outcome, 2, m_folder.PathOf(c.expected) + ": No such file or directory");
+            else
+                ExpectDone(outcome, (read ? "Verse 2:\n\n" : "") + c.expected + " reading" + (read ? "\n" : ""));
+        }
     }
 }
