@@ -33,14 +33,12 @@ TEST(PathTest, PathsTakeTheDeviceFormAndBack)
     const std::pair<std::string, std::wstring> cases[] = {
         {"/home/ann/Solmira/solmira", L"\\home\\ann\\Solmira\\solmira"},
         {"/tmp/d\u00e9j\u00e0 vu/solmiraverse.pdb", L"\\tmp\\d\u00e9j\u00e0 vu\\solmiraverse.pdb"},
-        {"solmira", L"solmira"},
         {"", L""},
         {"/a/back\\slash/solmira", L"\\a\\back\uF05Cslash\\solmira"},
         {"/a/dir\xff/solmira", L"\\a\\dir\xDCFF\\solmira"},
         {"/a/\xc3/\xe2\x82/\xc0\xaf", L"\\a\\\xDCC3\\\xDCE2\xDC82\\\xDCC0\xDCAF"},  // cut, overlong
         {"/a/\xed\xb2\x80", L"\\a\\\xDCED\xDCB2\xDC80"},  // an encoded surrogate is no character
         {"/a/\xef\x81\x9c", L"\\a\\\xDCEF\xDC81\xDC9C"},  // U+F05C itself keeps its bytes
-        {"/\U0001F600", L"\\\U0001F600"},
     };
     for (const auto& [host, device] : cases) {
         SCOPED_TRACE(host);

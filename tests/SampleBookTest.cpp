@@ -14,13 +14,11 @@
 #include "platform/core/Paths.h"
 #include "platform/core/Utf8.h"
 #include "tests/TestFiles.h"
-#include "tools/BookSource.h"
 
 namespace
 {
 
 const std::string kProgramDir = SOLMIRA_PROGRAM_DIR;
-const std::string kSourceDir = SOLMIRA_SOURCE_DIR;
 const std::string kBook = kProgramDir + "/solmiraverse.pdb";
 
 std::uint32_t Little(const std::string& bytes, std::size_t at, int size)
@@ -35,12 +33,6 @@ TEST(SampleBookTest, EveryDayHasItsOwnReadingOfTheRightLength)
 {
     const CommandResult check = RunCommand({SOLMIRA_BOOK_TOOL, "check", kBook});
     EXPECT_EQ(check.status, 0) << check.output;
-
-    // The source holds only what Windows-1252 can: it builds.
-    std::vector<std::string> records;
-    BookSourceError error;
-    ASSERT_TRUE(ParseBookSource(ReadAll(kSourceDir + "/data/solmiraverse.txt"), records, error)) << error.message;
-    ASSERT_EQ(records.size(), 366u);
 
     CBookFile reader;
     ASSERT_TRUE(reader.OpenBook(DevicePathFromHostPath(kBook).c_str()));
