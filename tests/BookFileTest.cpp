@@ -14,7 +14,6 @@
 #include "book/CBookFile.h"
 #include "platform/core/Paths.h"
 #include "platform/testing/TestEnvironment.h"
-#include "tests/TestFiles.h"
 #include "tools/PalmDatabase.h"
 
 namespace
@@ -22,15 +21,12 @@ namespace
 
 const std::string kBook = "solmiraverse.pdb";
 
+// The book is always the program's own, in the test's program folder.
 class BookFileTest : public ::testing::Test
 {
 protected:
-    std::wstring DevicePath(const std::string& name = kBook) const
-    {
-        return DevicePathFromHostPath(m_folder.PathOf(name));
-    }
-
     ProgramFolder m_folder;
+    const std::wstring m_book = DevicePathFromHostPath(m_folder.PathOf(kBook));
 };
 
 }  // namespace
@@ -45,7 +41,7 @@ TEST_F(BookFileTest, ReadsLeaveNoDescriptorOpenAndFollowTheFile)
     const std::string bytes = BuildPalmDatabase("Test", records);
     const int before = OpenDescriptorCount();
     CBookFile book, folder;
-    EXPECT_FALSE(book.OpenBook(DevicePath().c_str()));
+    EXPECT_FALSE(book.OpenBook(m_book.c_str()));
     EXPECT_FALSE(folder.OpenBook(DevicePathFromHostPath(m_folder.Path()).c_str()));
     EXPECT_EQ(OpenDescriptorCount(), before);
 
@@ -108,7 +104,7 @@ TEST_F(BookFileTest, HugeRecordsCostWhatTheyHold)
         }
         std::filesystem::resize_file(m_folder.PathOf(kBook), header.size() + c.size);
         CBookFile book;
-        ASSERT_TRUE(book.OpenBook(DevicePath().c_str()));
+        ASSERT_TRUE(book.OpenBook(m_book.c_str()));
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(book.ReadRecordText(1).Str(), c.text);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));

@@ -37,7 +37,7 @@ TEST(SampleBookTest, EveryDayHasItsOwnReadingOfTheRightLength)
     CBookFile reader;
     ASSERT_TRUE(reader.OpenBook(DevicePathFromHostPath(kBook).c_str()));
     EXPECT_EQ(reader.ReadRecordText(0).Str().find(L"The Steady Lamp\r\n"), 0u);
-    std::set<std::wstring> readings, sources;
+    std::set<std::wstring> sources;
     for (int verse = 1; verse <= 365; ++verse) {
         SCOPED_TRACE("verse " + std::to_string(verse));
         const std::wstring text = reader.ReadRecordText(verse).Str();
@@ -45,7 +45,6 @@ TEST(SampleBookTest, EveryDayHasItsOwnReadingOfTheRightLength)
         const auto count = std::distance(std::istream_iterator<std::wstring, wchar_t>(words),
                                          std::istream_iterator<std::wstring, wchar_t>());
         EXPECT_TRUE(count >= 40 && count <= 150) << count << " words";
-        EXPECT_TRUE(readings.insert(text).second) << "a reading repeats";
         // The last line names the source, and no two readings render the same passage.
         const std::wstring source = text.substr(text.rfind(L'\n') + 1);
         EXPECT_EQ(source.rfind(L"\u2014 ", 0), 0u) << "no source line";
