@@ -15,12 +15,10 @@ namespace
 
 TEST(CStringTest, FormatFollowsTheDeviceRulesAndReplaceMakesOnePass)
 {
-    const std::wstring longText(1000, L'\u2019');
+    const std::wstring longText(1000, L'\u2019');  // longer than the first buffer
     CString s;
-    s.Format(L"<%s>", longText.c_str());
-    EXPECT_EQ(s.Str(), L"<" + longText + L">") << "longer than the first buffer";
-    s.Format(L"%5s|%-4s|%02d|%%|%c|%ls", L"ab", L"c", 7, L'\u00e9', L"x");
-    EXPECT_EQ(s.Str(), L"   ab|c   |07|%|\u00e9|x");
+    s.Format(L"<%s>%5s|%-4s|%02d|%%|%c|%ls", longText.c_str(), L"ab", L"c", 7, L'\u00e9', L"x");
+    EXPECT_EQ(s.Str(), L"<" + longText + L">   ab|c   |07|%|\u00e9|x");
     CString text(L"A\nB\r\nC\n");
     EXPECT_EQ(text.Replace(L"\n", L"\r\n"), 3);
     EXPECT_EQ(text.Str(), L"A\r\nB\r\r\nC\r\n");
