@@ -99,10 +99,10 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
     const std::string narrow = "Verse 3:\n\none two\xC3\xA9 three\n\nIncomprehensible\n";
     const std::string cut = "Verse 3:\n\none two\xC3\xA9\nthree\n\nIncomprehensible\n";
     const std::string wrapped = "Verse 4:\n\n" + wide.substr(0, 79) + "\nxyz\n";
-    // Five gigabytes that take no room: the size of a file that no book can be.
     const std::string folder = m_folder.PathOf("folder"), fifo = m_folder.PathOf("fifo"), out = m_folder.PathOf("out");
     fs::create_directory(folder);
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Five gigabytes that take no room: the size of a file that no book can be.
     fs::resize_file(Put("sparse.pdb", ""), std::uintmax_t{5} << 30);
     // The words of a command; {book}, {noise}, {none}, {source} and {out} stand for a sound
     // book, the noise, a missing file, a sound source and an output, {name} for a book whose
@@ -211,14 +211,15 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
         }
         EXPECT_EQ(outcome.status, c.status) << outcome.err;
         EXPECT_EQ(outcome.err, "");
-        const std::string out = expand(c.out);
-        const std::size_t dots = out.find("...");
+        const std::string expected = expand(c.out);
+        const std::size_t dots = expected.find("...");
         if (dots == std::string::npos)
-            EXPECT_EQ(outcome.out, out);
+            EXPECT_EQ(outcome.out, expected);
         else
-            EXPECT_TRUE(outcome.out.rfind(out.substr(0, dots), 0) == 0 && outcome.out.size() >= out.size() - 3 &&
-                        outcome.out.compare(outcome.out.size() - (out.size() - dots - 3), std::string::npos, out,
-                                            dots + 3) == 0)
+            EXPECT_TRUE(outcome.out.rfind(expected.substr(0, dots), 0) == 0 &&
+                        outcome.out.size() >= expected.size() - 3 &&
+                        outcome.out.compare(outcome.out.size() - (expected.size() - dots - 3), std::string::npos,
+                                            expected, dots + 3) == 0)
                 << outcome.out;
     }
     EXPECT_TRUE(fs::is_fifo(fifo));
