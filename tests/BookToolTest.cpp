@@ -93,9 +93,8 @@ std::string Noise()
 // character of the code page takes one column.
 TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
 {
-    std::string wide;  // 79 columns, then a word past the 80th
-    for (int i = 0; i < 16; ++i)
-        wide += "abcd ";
+    // 79 columns and a space: a word after them goes past the 80th.
+    const std::string wide = "abcd abcd abcd abcd abcd abcd abcd abcd abcd abcd abcd abcd abcd abcd abcd abcd ";
     const std::string narrow = "Verse 3:\n\none two\xC3\xA9 three\n\nIncomprehensible\n";
     const std::string cut = "Verse 3:\n\none two\xC3\xA9\nthree\n\nIncomprehensible\n";
     const std::string wrapped = "Verse 4:\n\n" + wide.substr(0, 79) + "\nxyz\n";
