@@ -1,5 +1,5 @@
-// What tests build files and dates with: whole files, a folder's files, big-endian book
-// fields, the settings file's bytes and local date-times.
+// What tests build files and dates with: whole files, a folder's files, the settings file's
+// bytes and local date-times.
 #pragma once
 
 #include <algorithm>
@@ -27,20 +27,6 @@ inline std::vector<std::string> FileNames(const std::string& folder)
             names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-// Where a book's header keeps record index's data offset.
-inline std::size_t EntryAt(int index)
-{
-    return 78 + 8 * static_cast<std::size_t>(index);
-}
-
-// A copy of a book with record index's offset set to value, big-endian as the format has it.
-inline std::string Patched(std::string bytes, int index, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes.at(EntryAt(index) + i) = static_cast<char>(value >> (24 - 8 * i));
-    return bytes;
 }
 
 // The settings file's bytes: two 32-bit flags, then year, month, day of week, day, hour,

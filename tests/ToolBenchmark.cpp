@@ -17,16 +17,15 @@ void BookToolReadAgainstFortune(benchmark::State& state)
 {
     // The book beside the program, not one the environment names.
     ::unsetenv("SOLMIRA_BOOK");
+    const std::vector<std::string> commands[] = {{SOLMIRA_BOOK_TOOL, "read", "--width", "80"},
+                                                 {"/usr/games/fortune", "-s"}};
     double seconds[2] = {0, 0};  // the tool's, fortune's
     for (auto _ : state) {
-        int i = 0;
-        for (const std::vector<std::string>& args :
-             {std::vector<std::string>{SOLMIRA_BOOK_TOOL, "read", "--width", "80"},
-              std::vector<std::string>{"/usr/games/fortune", "-s"}}) {
+        for (int i = 0; i < 2; ++i) {
             const auto start = std::chrono::steady_clock::now();
-            if (RunCommand(args).status != 0)
+            if (RunCommand(commands[i]).status != 0)
                 return state.SkipWithError("a run failed (fortune is in Debian's fortune-mod)");
-            seconds[i++] += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            seconds[i] += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         }
     }
     state.counters["tool_ms"] = 1000 * seconds[0] / static_cast<double>(state.iterations());
