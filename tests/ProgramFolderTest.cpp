@@ -28,24 +28,6 @@ namespace fs = std::filesystem;
 const std::wstring kMain = L"REZEZO 1.0";
 const std::wstring kSettings = L"Settings";
 
-// Makes the program's folder one the process cannot write: as root, by taking the
-// identity of an ordinary user for a while; otherwise by its permissions.
-struct UnwritableFolder {
-    explicit UnwritableFolder(const std::string& path) : folder(path)
-    {
-        fs::permissions(
-            folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
-        switched = ::geteuid() == 0 && ::setegid(65534) == 0 && ::seteuid(65534) == 0;
-    }
-    ~UnwritableFolder()
-    {
-        EXPECT_TRUE(!switched || (::seteuid(0) == 0 && ::setegid(0) == 0));
-        fs::permissions(folder, fs::perms::all);
-    }
-    std::string folder;
-    bool switched;
-};
-
 // A folder of any name, first not the user's to write: their own folder holds the settings
 // and overlays the bundled book and chime. Once the folder is theirs, its own files count.
 TEST(ProgramFolderTest, TheFolderOfAnyNameOrTheUsersOwnHoldsTheFiles)
@@ -68,43 +50,43 @@ TEST(ProgramFolderTest, TheFolderOfAnyNameOrTheUsersOwnHoldsTheFiles)
     const auto book = [](const std::string& reading) {
         return BuildPalmDatabase("Book", std::vector<std::string>(366, reading));
     };
-    // A start that shows this reading; the first asks for the settings, which OK keeps; a
-    // start that ticks Bell Chime does so from the menu.
-    const auto start = [](const std::string& reading, bool first, bool chime) {
+    // A start that shows this reading; the first asks for the settings, which OK keeps. A
+    // folder not the user's to write is so for the start: as root, as an ordinary user. In
+    // the user's own folder, the user ticks Bell Chime from the menu.
+    const auto start = [&folder](const std::string& reading, bool first, bool writable) {
         ScriptedUser user;
         if (first)
             user.Expect(kSettings, [](WindowView& w) { w.Click(IDOK); });
-        user.Expect(kMain, [reading, chime](WindowView& w) {
+        user.Expect(kMain, [reading, writable](WindowView& w) {
             EXPECT_NE(w.ControlText(IDC_VERSE_TEXT).find(DevicePathFromHostPath(reading)), std::wstring::npos);
-            if (chime)
+            if (writable)
                 w.ChooseMenuCommand(ID_OPTIONS_SETTINGS);
             w.Click(IDOK);
         });
-        if (chime)
+        if (writable)
             user.Expect(kSettings, [](WindowView& w) {
                 w.Click(IDC_BELL_CHIME);
                 w.Click(IDOK);
             });
+        if (!writable)
+            fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                            fs::perm_options::remove);
+        const bool switched = !writable && ::geteuid() == 0 && ::setegid(65534) == 0 && ::seteuid(65534) == 0;
         AfxWinMain(0, nullptr, ProgramResources());
+        EXPECT_TRUE(!switched || (::seteuid(0) == 0 && ::setegid(0) == 0));
+        fs::permissions(folder, fs::perms::all);
     };
     WriteFile(folder + "/solmiraverse.pdb", book("The bundled book"));
-    {
-        UnwritableFolder readOnly(folder);
-        start("The bundled book", true, false);
-        EXPECT_EQ(ReadAll(own + "/slm.dat").size(), 24u);
-        EXPECT_FALSE(fs::exists(folder + "/slm.dat"));
-        EXPECT_EQ(sound.played, std::vector<std::string>{folder + "/slm.wav"})
-            << "the bundled chime: the user has none";
-    }
+    start("The bundled book", true, false);
+    EXPECT_EQ(ReadAll(own + "/slm.dat").size(), 24u);
+    EXPECT_FALSE(fs::exists(folder + "/slm.dat"));
+    EXPECT_EQ(sound.played, std::vector<std::string>{folder + "/slm.wav"}) << "the bundled chime: the user has none";
     // The user's own book and chime take the place of the bundled ones, and the settings
     // were kept: no Settings window.
     WriteFile(own + "/solmiraverse.pdb", book("The user's book"));
     WriteFile(own + "/slm.wav", "RIFF");
-    {
-        UnwritableFolder readOnly(folder);
-        start("The user's book", false, false);
-        EXPECT_EQ(sound.played.back(), own + "/slm.wav");
-    }
+    start("The user's book", false, false);
+    EXPECT_EQ(sound.played.back(), own + "/slm.wav");
     // The folder is the user's: its own files count, and the Bell Chime ticked is kept there.
     sound.played.clear();
     WriteFile(folder + "/slm.dat", SettingsBytes(0, 0, {2026, 2, 4, 5, 7, 30}));

@@ -92,9 +92,9 @@ TEST_F(ReadingWindowTest, TheMissingBookDatesAboutAndTheHiddenControls)
     });
     m_user.Expect(L"About Solmira", [](WindowView& w) {
         EXPECT_EQ(w.Owner().Caption(), kMain);
-        EXPECT_FALSE(w.Owner().IsEnabled()) << "the main window is disabled meanwhile";
+        EXPECT_FALSE(IsWindowEnabled(w.Owner().Handle())) << "the main window is disabled meanwhile";
         EXPECT_EQ(w.ControlText(IDC_ABOUT_TEXT).rfind(L"What is Solmira?", 0), 0u);
-        EXPECT_TRUE(w.HasFocus(IDOK));
+        EXPECT_EQ(GetFocus(), w.Control(IDOK));
         w.Click(IDOK);
     });
     RunProgram();
@@ -107,13 +107,17 @@ TEST_F(ReadingWindowTest, TheMissingBookDatesAboutAndTheHiddenControls)
 TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSize)
 {
     ASSERT_TRUE(SetDesktopForTesting(14, nullptr));
-    const auto size = [](const RECT& r) { return std::make_pair(r.right - r.left, r.bottom - r.top); };
+    const auto size = [](HWND window) {
+        RECT r{};
+        EXPECT_TRUE(GetWindowRect(window, &r));
+        return std::make_pair(r.right - r.left, r.bottom - r.top);
+    };
     const auto points = [](WindowView& w) { return TextAttributePointSize(w.Control(IDC_VERSE_TEXT)); };
     int plain = 0, zoomed = 0;
     std::pair<int, int> first, grown;
     m_user.Expect(kMain, [&](WindowView& w) {
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(36));
-        EXPECT_FALSE(w.DoneButtonShown());
+        EXPECT_FALSE(SHDoneButtonShown(w.Handle()));
         for (int hidden : {IDC_CALENDAR, IDC_SETTINGS_BUTTON, IDC_ABOUT_BUTTON, IDC_FIRST_BUTTON, IDC_LAST_BUTTON})
             EXPECT_FALSE(w.IsVisible(hidden)) << hidden;
         plain = points(w);
@@ -122,20 +126,18 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
         EXPECT_TRUE(UserControlKey(w.Handle(), VK_OEM_PLUS));
         zoomed = points(w);
         EXPECT_GT(zoomed, plain);
-        first = size(w.Rect());
-        RECT box{}, grownBox{};
-        GetWindowRect(w.Control(IDC_VERSE_TEXT), &box);
+        first = size(w.Handle());
+        const std::pair<int, int> box = size(w.Control(IDC_VERSE_TEXT));
         SetWindowPos(w.Handle(), nullptr, 0, 0, first.first + 100, first.second + 150, SWP_NOMOVE | SWP_NOZORDER);
-        grown = size(w.Rect());
-        GetWindowRect(w.Control(IDC_VERSE_TEXT), &grownBox);
+        grown = size(w.Handle());
         EXPECT_GE(grown.first, first.first + 100);
-        EXPECT_EQ(size(grownBox), std::make_pair(size(box).first + grown.first - first.first,
-                                                 size(box).second + grown.second - first.second));
+        EXPECT_EQ(size(w.Control(IDC_VERSE_TEXT)),
+                  std::make_pair(box.first + grown.first - first.first, box.second + grown.second - first.second));
         w.Key(VK_ESCAPE);
     });
     m_user.Expect(kMain, [&](WindowView& w) {
         EXPECT_EQ(points(w), zoomed);
-        EXPECT_EQ(size(w.Rect()), grown);
+        EXPECT_EQ(size(w.Handle()), grown);
         EXPECT_TRUE(UserControlKey(w.Handle(), '0'));
         EXPECT_EQ(points(w), plain);
         w.Click(IDOK);
@@ -149,7 +151,7 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
         m_folder.Write("state/solmira/windows", state);
         m_user.Expect(kMain, [&](WindowView& w) {
             EXPECT_EQ(points(w), plain);
-            EXPECT_EQ(size(w.Rect()), first);
+            EXPECT_EQ(size(w.Handle()), first);
             w.Click(IDOK);
         });
         RunProgram();

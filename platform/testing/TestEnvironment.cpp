@@ -48,6 +48,7 @@ EnvironmentGuard::EnvironmentGuard(const char* name, const char* value) : m_name
         m_hadPrevious = true;
     }
     ::setenv(name, value, 1);
+    ::tzset();
 }
 
 EnvironmentGuard::~EnvironmentGuard()
@@ -56,16 +57,6 @@ EnvironmentGuard::~EnvironmentGuard()
         ::setenv(m_name.c_str(), m_previous.c_str(), 1);
     else
         ::unsetenv(m_name.c_str());
-}
-
-TimeZoneGuard::TimeZoneGuard(const char* zone) : m_zone(std::make_unique<EnvironmentGuard>("TZ", zone))
-{
-    ::tzset();
-}
-
-TimeZoneGuard::~TimeZoneGuard()
-{
-    m_zone.reset();
     ::tzset();
 }
 

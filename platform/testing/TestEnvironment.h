@@ -14,8 +14,6 @@ class WindowSystemForTests
 public:
     WindowSystemForTests(int& argc, char** argv);
     ~WindowSystemForTests();
-    WindowSystemForTests(const WindowSystemForTests&) = delete;
-    WindowSystemForTests& operator=(const WindowSystemForTests&) = delete;
 
 private:
     // No test reaches the real scheduler or sound: by default both are recorded here.
@@ -24,7 +22,8 @@ private:
     std::string m_stateFolder;
 };
 
-// Sets an environment variable for one test, and restores it.
+// Sets an environment variable for one test, and restores it. The time zone follows TZ at
+// once.
 class EnvironmentGuard
 {
 public:
@@ -40,16 +39,10 @@ private:
 };
 
 // Pins the time zone for a test and restores the one before it.
-class TimeZoneGuard
+class TimeZoneGuard : public EnvironmentGuard
 {
 public:
-    explicit TimeZoneGuard(const char* zone);
-    ~TimeZoneGuard();
-    TimeZoneGuard(const TimeZoneGuard&) = delete;
-    TimeZoneGuard& operator=(const TimeZoneGuard&) = delete;
-
-private:
-    std::unique_ptr<EnvironmentGuard> m_zone;
+    explicit TimeZoneGuard(const char* zone) : EnvironmentGuard("TZ", zone) {}
 };
 
 // Fixes the platform's clock at a local date-time of the current time zone.
@@ -76,8 +69,6 @@ class ProgramFolder
 public:
     ProgramFolder();
     ~ProgramFolder();
-    ProgramFolder(const ProgramFolder&) = delete;
-    ProgramFolder& operator=(const ProgramFolder&) = delete;
 
     const std::string& Path() const { return m_path; }
     std::string PathOf(const std::string& name) const { return m_path + "/" + name; }
