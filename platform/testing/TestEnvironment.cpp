@@ -65,11 +65,6 @@ FixedClock::FixedClock(int year, int month, int day, int hour, int minute, int s
     Set(year, month, day, hour, minute, second);
 }
 
-FixedClock::~FixedClock()
-{
-    SetFixedClock(0);
-}
-
 void FixedClock::Set(int year, int month, int day, int hour, int minute, int second)
 {
     SetFixedClock(CTime(year, month, day, hour, minute, second).GetTime());
@@ -91,16 +86,6 @@ ProgramFolder::~ProgramFolder()
     SetModulePathForTesting("");
     std::error_code ignored;
     std::filesystem::remove_all(m_path, ignored);
-}
-
-void ProgramFolder::Write(const std::string& name, const std::string& bytes) const
-{
-    WriteFile(PathOf(name), bytes);
-}
-
-void ProgramFolder::Remove(const std::string& name) const
-{
-    std::filesystem::remove(PathOf(name));
 }
 
 void WriteFile(const std::string& path, const std::string& bytes)

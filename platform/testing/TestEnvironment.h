@@ -3,9 +3,12 @@
 #pragma once
 
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/core/Clock.h"
 
 // The window system that every test shares, on Qt's offscreen platform, with a fixed
 // locale and every modal window guarded. Made once, first thing in the test program's main.
@@ -50,7 +53,7 @@ class FixedClock
 {
 public:
     FixedClock(int year, int month, int day, int hour = 12, int minute = 0, int second = 0);
-    ~FixedClock();
+    ~FixedClock() { SetFixedClock(0); }
     FixedClock(const FixedClock&) = delete;
     FixedClock& operator=(const FixedClock&) = delete;
     void Set(int year, int month, int day, int hour = 12, int minute = 0, int second = 0);
@@ -62,6 +65,9 @@ public:
 // number, and one left by a killed run makes a later run with the same number fail.
 std::vector<std::string> FakeClockCommand(const std::string& at);
 
+// Writes bytes to a file, replacing it.
+void WriteFile(const std::string& path, const std::string& bytes);
+
 // A temporary folder that holds the program: the platform reports "<folder>/solmira" as
 // the program's own path while this object lives. The folder goes with it.
 class ProgramFolder
@@ -72,15 +78,13 @@ public:
 
     const std::string& Path() const { return m_path; }
     std::string PathOf(const std::string& name) const { return m_path + "/" + name; }
-    void Write(const std::string& name, const std::string& bytes) const;
-    void Remove(const std::string& name) const;
+    void Write(const std::string& name, const std::string& bytes) const { WriteFile(PathOf(name), bytes); }
+    void Remove(const std::string& name) const { std::filesystem::remove(PathOf(name)); }
 
 private:
     std::string m_path;
     std::unique_ptr<EnvironmentGuard> m_stateHome;
 };
 
-// Writes bytes to a file, replacing it.
-void WriteFile(const std::string& path, const std::string& bytes);
 // The number of file descriptors this process has open.
 int OpenDescriptorCount();
