@@ -104,9 +104,3 @@ private:
 
     std::deque<Step> m_steps;
 };
-
-// Wide text as UTF-8, for test messages.
-inline std::string Narrow(const std::wstring& text)
-{
-    return Utf8FromWide(text);
-}
