@@ -47,16 +47,17 @@ TEST(ProgramFolderTest, TheFolderOfAnyNameOrTheUsersOwnHoldsTheFiles)
         fs::permissions(path, fs::perms::all);
     }
     SetModulePathForTesting(folder + "/solmira");
-    const auto book = [](const std::string& reading) {
-        return BuildPalmDatabase("Book", std::vector<std::string>(366, reading));
-    };
     // A start that shows this reading; the first asks for the settings, which OK keeps. A
     // folder not the user's to write is so for the start: as root, as an ordinary user. In
     // the user's own folder, the user ticks Bell Chime from the menu.
     const auto start = [&folder](const std::string& reading, bool first, bool writable) {
         ScriptedUser user;
         if (first)
-            user.Expect(kSettings, [](WindowView& w) { w.Click(IDOK); });
+            user.Expect(kSettings, [](WindowView& w) {
+                EXPECT_FALSE(w.Owner().IsShown()) << "the main window is not shown yet";
+                EXPECT_TRUE(w.IsChecked(IDC_BELL_CHIME));
+                w.Click(IDOK);
+            });
         user.Expect(kMain, [reading, writable](WindowView& w) {
             EXPECT_NE(w.ControlText(IDC_VERSE_TEXT).find(DevicePathFromHostPath(reading)), std::wstring::npos);
             if (writable)
@@ -76,14 +77,15 @@ TEST(ProgramFolderTest, TheFolderOfAnyNameOrTheUsersOwnHoldsTheFiles)
         EXPECT_TRUE(!switched || (::seteuid(0) == 0 && ::setegid(0) == 0));
         fs::permissions(folder, fs::perms::all);
     };
-    WriteFile(folder + "/solmiraverse.pdb", book("The bundled book"));
+    WriteFile(folder + "/solmiraverse.pdb",
+              BuildPalmDatabase("Book", std::vector<std::string>(366, "The bundled book")));
     start("The bundled book", true, false);
     EXPECT_EQ(ReadAll(own + "/slm.dat").size(), 24u);
     EXPECT_FALSE(fs::exists(folder + "/slm.dat"));
     EXPECT_EQ(sound.played, std::vector<std::string>{folder + "/slm.wav"}) << "the bundled chime: the user has none";
     // The user's own book and chime take the place of the bundled ones, and the settings
     // were kept: no Settings window.
-    WriteFile(own + "/solmiraverse.pdb", book("The user's book"));
+    WriteFile(own + "/solmiraverse.pdb", BuildPalmDatabase("Book", std::vector<std::string>(366, "The user's book")));
     WriteFile(own + "/slm.wav", "RIFF");
     start("The user's book", false, false);
     EXPECT_EQ(sound.played.back(), own + "/slm.wav");
