@@ -1,12 +1,14 @@
-// The reading window driven as a user would: the real start-up runs in-process with a
-// fixed clock, a pinned time zone and a temporary program folder.
+// The reading and Settings windows driven as a user would: the real start-up runs
+// in-process with a fixed clock, a pinned time zone and a temporary program folder.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/framework/CWinApp.h"
 #include "platform/testing/MessageRecorder.h"
+#include "platform/testing/RecordingServices.h"
 #include "platform/testing/ScriptedUser.h"
 #include "platform/testing/TestEnvironment.h"
 #include "platform/window/SyntheticInput.h"
@@ -19,7 +21,14 @@ namespace
 {
 
 const std::wstring kMain = L"REZEZO 1.0";
+const std::wstring kSettings = L"Settings";
+const std::wstring kReminder = L"Support Notice";
 const RecordedMessage kOk{WM_COMMAND, IDOK, BN_CLICKED};
+
+void ClickOk(WindowView& w)
+{
+    w.Click(IDOK);
+}
 
 // Record k of the book reads "Reading k".
 std::wstring ShownText(int k)
@@ -46,13 +55,17 @@ protected:
     }
 
     int RunProgram() { return AfxWinMain(0, nullptr, ProgramResources()); }
+    std::string Settings() const { return ReadAll(m_folder.PathOf("slm.dat")); }
 
     TimeZoneGuard m_zone{"CET-1CEST,M3.5.0,M10.5.0/3"};
     FixedClock m_clock{2026, 2, 5, 9, 30};
     ProgramFolder m_folder;
+    RecordingStartAtTime m_scheduler;
     ScriptedUser m_user;
     MessageRecorder m_messages;
 };
+// The Settings window and the first start, through the same start.
+using SettingsWindowTest = ReadingWindowTest;
 
 // The missing book is reported once, over the main window not yet shown, which shows
 // headings until a book is put in place; then a picked or typed date shows its reading.
@@ -157,6 +170,62 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
         RunProgram();
     }
     SetDesktopForTesting(0, nullptr);
+}
+
+// Where slm.dat cannot be written, the first start's OK saves nothing and shows nothing more.
+TEST_F(SettingsWindowTest, ASettingsFileThatCannotBeWrittenShowsNothing)
+{
+    m_folder.Remove("slm.dat");
+    std::filesystem::create_directory(m_folder.PathOf("slm.dat"));  // in the way of the file
+    m_user.Expect(kSettings, ClickOk);
+    m_user.Expect(kMain, ClickOk);
+    RunProgram();
+    EXPECT_EQ(FileNames(m_folder.Path()), std::vector<std::string>{"solmiraverse.pdb"});
+}
+
+// From the menu, a window that opens with AutoRun on reminds at once, before it is shown; a
+// stored time that the clock skips today (02:30 on the day of the spring change) is shown,
+// confirmed and saved as it was chosen. Opened again from the hidden button and unticked,
+// it saves AutoRun off, which cancels the start, and the verse stays as it was.
+TEST_F(SettingsWindowTest, TheSettingsWindowFromTheMenu)
+{
+    m_folder.Write("slm.dat", SettingsBytes(0, 1, {2027, 3, 0, 28, 2, 30, 15}));
+    m_clock.Set(2027, 3, 28, 1, 0);
+    m_user.Expect(kMain, [this](WindowView& w) {
+        const std::wstring verse = w.ControlText(IDC_VERSE_TEXT);
+        w.ChooseMenuCommand(ID_OPTIONS_SETTINGS);
+        EXPECT_EQ(Settings(), SettingsBytes(0, 1, {2027, 3, 0, 28, 2, 30, 15}));
+        w.PressHiddenButton(IDC_SETTINGS_BUTTON);
+        EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), verse) << "the text box is not refreshed";
+        w.Click(IDOK);
+    });
+    m_user.Expect(kReminder, [](WindowView& w) {
+        EXPECT_EQ(w.MessageText(), L"Please remember to turn off \"AutoRun\" before removing DEDUVO.EXE.");
+        EXPECT_EQ(w.Owner().Caption(), kSettings);
+        EXPECT_FALSE(w.Owner().IsShown());
+        w.Click(IDOK);
+    });
+    m_user.Expect(kSettings, [](WindowView& w) {
+        EXPECT_TRUE(w.IsChecked(IDC_AUTORUN));
+        EXPECT_TRUE(w.IsEnabled(IDC_RUN_TIME));
+        const SYSTEMTIME time = w.Time(IDC_RUN_TIME);
+        EXPECT_EQ(std::vector<int>({time.wHour, time.wMinute, time.wSecond}), std::vector<int>({2, 30, 15}));
+        w.Click(IDOK);
+    });
+    m_user.Expect(L"Autorun", [](WindowView& w) {
+        EXPECT_EQ(w.MessageText(), L"DEDUVO will next run on 28 of Mar, 2027 at 2:30");
+        w.Click(IDOK);
+    });
+    m_user.Expect(kReminder, ClickOk);
+    m_user.Expect(kSettings, [](WindowView& w) {
+        w.Click(IDC_AUTORUN);  // unticked: no message, the time field disabled at once
+        EXPECT_FALSE(w.IsEnabled(IDC_RUN_TIME));
+        w.Click(IDC_BELL_CHIME);
+        w.Click(IDOK);
+    });
+    RunProgram();
+    EXPECT_EQ(Settings(), SettingsBytes(1, 0, {2027, 3, 0, 28, 2, 30, 15}));
+    EXPECT_TRUE(m_scheduler.pending.empty()) << "AutoRun off cancels";
 }
 
 }  // namespace
