@@ -30,8 +30,6 @@ WindowSystemForTests::WindowSystemForTests(int& argc, char** argv)
     // Dates show in one known short format, whatever the machine's locale.
     SetWindowLocaleForTesting("en_US");
     ScriptedUser::InstallGuard();
-    m_scheduler = std::make_unique<RecordingStartAtTime>();
-    m_sound = std::make_unique<RecordingSoundPlayer>();
 }
 
 WindowSystemForTests::~WindowSystemForTests()

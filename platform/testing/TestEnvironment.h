@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/core/Clock.h"
+#include "platform/testing/RecordingServices.h"
 
 // The window system that every test shares, on Qt's offscreen platform, with a fixed
 // locale and every modal window guarded. Made once, first thing in the test program's main.
@@ -20,8 +21,8 @@ public:
 
 private:
     // No test reaches the real scheduler or sound: by default both are recorded here.
-    std::unique_ptr<class RecordingStartAtTime> m_scheduler;
-    std::unique_ptr<class RecordingSoundPlayer> m_sound;
+    RecordingStartAtTime m_scheduler;
+    RecordingSoundPlayer m_sound;
     std::string m_stateFolder;
 };
 
