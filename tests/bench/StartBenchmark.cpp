@@ -99,10 +99,9 @@ void StartToFirstWindow(benchmark::State& state)
     xcb_disconnect(x);
     // The daily start the AutoRun runs registered goes with the benchmark.
     CeRunAppAtTime(DevicePathFromHostPath(programs[2]).c_str(), nullptr);
-    const double runs = static_cast<double>(state.iterations());
-    state.counters["minimal_ms"] = 1000 * total[0] / runs;
-    state.counters["autorun_off_ms"] = 1000 * total[1] / runs;
-    state.counters["autorun_on_ms"] = 1000 * total[2] / runs;
+    const char* names[] = {"minimal_ms", "autorun_off_ms", "autorun_on_ms"};
+    for (int p = 0; p < 3; ++p)
+        state.counters[names[p]] = 1000 * total[p] / static_cast<double>(state.iterations());
     state.counters["off_ratio"] = total[1] / total[0];
     state.counters["on_ratio"] = total[2] / total[0];
 }
@@ -112,8 +111,7 @@ BENCHMARK(StartToFirstWindow)->Iterations(30)->Unit(benchmark::kMillisecond);
 // be in the main window's reading box, drawn at its top and at its end.
 void ShowLongReading(benchmark::State& state)
 {
-    static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
+    static char name[] = "bench", *argv[] = {name, nullptr};
     static int argc = 1;
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     StartWindowSystem(argc, argv);
