@@ -1,19 +1,22 @@
-// The reading window driven as a user would: the real start-up runs in-process with a
-// fixed clock, a pinned time zone and a temporary program folder.
+// The program's windows driven as a user would: the real start-up runs in-process with a
+// fixed clock, a pinned time zone and a temporary program folder. And the windows in the
+// styles and sizes of desktops, each alone.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "platform/core/Paths.h"
 #include "platform/framework/CWinApp.h"
 #include "platform/testing/MessageRecorder.h"
+#include "platform/testing/RecordingServices.h"
 #include "platform/testing/ScriptedUser.h"
 #include "platform/testing/TestEnvironment.h"
+#include "platform/window/MessageLoop.h"
 #include "platform/window/SyntheticInput.h"
 #include "res/Resources.h"
 #include "res/resource.h"
-#include "settings/AppDir.h"
 #include "tests/TestFiles.h"
 #include "tools/PalmDatabase.h"
 
@@ -21,7 +24,14 @@ namespace
 {
 
 const std::wstring kMain = L"REZEZO 1.0";
+const std::wstring kSettings = L"Settings";
+const std::wstring kReminder = L"Support Notice";
 const RecordedMessage kOk{WM_COMMAND, IDOK, BN_CLICKED};
+
+void ClickOk(WindowView& w)
+{
+    w.Click(IDOK);
+}
 
 // Record k of the book reads "Reading k".
 std::wstring ShownText(int k)
@@ -48,44 +58,40 @@ protected:
     }
 
     int RunProgram() { return AfxWinMain(0, nullptr, ProgramResources()); }
+    std::string Settings() const { return ReadAll(m_folder.PathOf("slm.dat")); }
+    // Runs one of the program's windows modally, without its handlers, with the user doing
+    // step in it.
+    void Run(UINT id, const std::function<void(WindowView&)>& step)
+    {
+        const DialogTemplate& dialogTemplate = *FindDialogTemplate(ProgramResources(), id);
+        m_user.Expect(dialogTemplate.caption, [&step](WindowView& w) {
+            step(w);
+            EndDialog(w.Handle(), IDOK);
+        });
+        const auto noHandlers = [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; };
+        HWND dialog = CreateDialogIndirectParam(ProgramResources(), &dialogTemplate, nullptr, noHandlers, 0);
+        ASSERT_NE(dialog, nullptr);
+        RunModalLoop(dialog);
+        DestroyWindow(dialog);
+    }
 
     TimeZoneGuard m_zone{"CET-1CEST,M3.5.0,M10.5.0/3"};
     FixedClock m_clock{2026, 2, 5, 9, 30};
     ProgramFolder m_folder;
+    RecordingStartAtTime m_scheduler;
     ScriptedUser m_user;
     MessageRecorder m_messages;
 };
-
-// The window shows today's reading as the handheld laid it out and sends nothing while the
-// user reads; Escape and Enter end it, each with its own command and nothing else.
-TEST_F(ReadingWindowTest, StartShowsTodaysReadingUntilTheUserEndsIt)
-{
-    for (const WORD key : {VK_ESCAPE, VK_RETURN}) {
-        m_user.Expect(kMain, [this, key](WindowView& w) {
-            EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(36));
-            EXPECT_TRUE(w.HasFocus(IDC_DATE));
-            EXPECT_EQ(w.ControlText(IDOK), L"May All be Well and Happy!");
-            EXPECT_FALSE(w.DoneButtonShown());
-            // 138 dialog units of the 8-point interface font: about the handheld's 240 pixels.
-            EXPECT_NEAR(w.Rect().right - w.Rect().left, 240, 40);
-            for (int hidden : {IDC_CALENDAR, IDC_SETTINGS_BUTTON, IDC_ABOUT_BUTTON, IDC_FIRST_BUTTON, IDC_LAST_BUTTON})
-                EXPECT_FALSE(w.IsVisible(hidden)) << hidden;
-            EXPECT_TRUE(UserType(w.Control(IDC_VERSE_TEXT), L"typed"));
-            EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(36)) << "the text box takes no typing";
-            EXPECT_TRUE(m_messages.Take().empty());
-            w.Key(key);
-        });
-        EXPECT_EQ(RunProgram(), 0);
-        EXPECT_EQ(m_messages.Take(),
-                  std::vector<RecordedMessage>({{WM_COMMAND, key == VK_RETURN ? IDOK : IDCANCEL, 0}}));
-    }
-    EXPECT_EQ(std::wstring(g_strAppDir), DevicePathFromHostPath(m_folder.Path() + "/"));
-}
+// The Settings window and the first start, through the same start.
+using SettingsWindowTest = ReadingWindowTest;
+// The windows alone, as the program's templates make them.
+using ControlsTest = ReadingWindowTest;
 
 // The missing book is reported once, over the main window not yet shown, which shows
 // headings until a book is put in place; then a picked or typed date shows its reading.
-// Options > About shows the About text over the disabled main window, which keeps its
-// verse; the hidden controls still answer their handlers, and buttons with none do nothing.
+// Options > About shows the About text over the disabled main window; the hidden controls
+// still answer their handlers, and Enter, which makes the date field read its text again,
+// changes no date and ends the window.
 TEST_F(ReadingWindowTest, TheMissingBookDatesAboutAndTheHiddenControls)
 {
     m_folder.Remove("solmiraverse.pdb");
@@ -93,97 +99,78 @@ TEST_F(ReadingWindowTest, TheMissingBookDatesAboutAndTheHiddenControls)
     m_user.Expect(L"Error!", [](WindowView& w) {
         EXPECT_EQ(w.MessageText(),
                   L"Failed to open book \"solmiraverse.pdb\"\nPlease download from https://www.example.org/solmira/");
-        EXPECT_FALSE(w.Exists(IDCANCEL)) << "an OK button only";
-        EXPECT_EQ(w.Owner().Caption(), kMain);
         EXPECT_FALSE(w.Owner().IsShown());
-        EXPECT_EQ(w.Owner().ControlText(IDC_VERSE_TEXT), L"");
         w.Click(IDOK);
     });
-    const std::pair<SYSTEMTIME, int> cases[] = {
-        {At(2026, 2, 6), 37},
-        {At(2008, 2, 29), 1},   // the leap day shares 1 January's reading
-        {At(2000, 2, 29), 60},  // a century year has no leap day of its own
-    };
-    m_user.Expect(kMain, [this, &folder, &cases](WindowView& w) {
+    m_user.Expect(kMain, [this, &folder](WindowView& w) {
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), L"Verse 36:\r\n\r\n");
         folder.Write("solmiraverse.pdb", MakeBook());
         m_messages.Take();
-        for (const auto& [date, verse] : cases) {
-            SCOPED_TRACE(verse);
-            w.PickDateTime(IDC_DATE, date);
-            EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(verse));
-            EXPECT_EQ(m_messages.Take(), std::vector<RecordedMessage>({{WM_NOTIFY, IDC_DATE, DTN_DATETIMECHANGE}}))
-                << "one notification a pick";
-        }
+        w.PickDateTime(IDC_DATE, At(2008, 2, 29));  // the leap day shares 1 January's reading
+        EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(1));
         w.ChooseMenuCommand(ID_OPTIONS_ABOUT);
-        EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(60)) << "the main window keeps its verse";
-        EXPECT_EQ(m_messages.Take(), std::vector<RecordedMessage>({{WM_COMMAND, ID_OPTIONS_ABOUT, 0}, kOk}));
+        EXPECT_EQ(m_messages.Take(),
+                  std::vector<RecordedMessage>(
+                      {{WM_NOTIFY, IDC_DATE, DTN_DATETIMECHANGE}, {WM_COMMAND, ID_OPTIONS_ABOUT, 0}, kOk}));
         w.SelectHiddenCalendarDate(IDC_CALENDAR, At(2026, 7, 1));
         EXPECT_EQ(m_messages.Take(), std::vector<RecordedMessage>({{WM_NOTIFY, IDC_CALENDAR, MCN_SELCHANGE}}))
             << "setting the selection notifies nothing";
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(182));
         w.PressHiddenButton(IDC_ABOUT_BUTTON);
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT).rfind(L"What is Solmira?", 0), 0u);
-        w.PressHiddenButton(IDC_NEXT_BUTTON);
-        EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT).rfind(L"What is Solmira?", 0), 0u);
-        folder.Remove("solmiraverse.pdb");
-        w.PickDateTime(IDC_DATE, At(2026, 3, 1));
-        EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), L"Verse 60:\r\n\r\n");
-        // Month, day and year typed in turn show their date; Enter, which makes the field read
-        // its text again, changes no date.
-        EXPECT_TRUE(UserType(w.Control(IDC_DATE), L"12312007"));
-        EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), L"Verse 365:\r\n\r\n");
+        EXPECT_TRUE(UserType(w.Control(IDC_DATE), L"12312007"));  // month, day and year in turn
+        EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(365));
         m_messages.Take();
         w.Key(VK_RETURN);
     });
     m_user.Expect(L"About Solmira", [](WindowView& w) {
         EXPECT_EQ(w.Owner().Caption(), kMain);
-        EXPECT_FALSE(w.Owner().IsEnabled()) << "the main window is disabled meanwhile";
+        EXPECT_FALSE(IsWindowEnabled(w.Owner().Handle())) << "the main window is disabled meanwhile";
         EXPECT_EQ(w.ControlText(IDC_ABOUT_TEXT).rfind(L"What is Solmira?", 0), 0u);
-        EXPECT_TRUE(w.HasFocus(IDOK));
-        EXPECT_FALSE(w.IsVisible(IDCANCEL));
-        // From its first line, with the rest below the fold.
-        SCROLLINFO scroll{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
-        ASSERT_TRUE(GetScrollInfo(w.Control(IDC_ABOUT_TEXT), SB_VERT, &scroll));
-        EXPECT_EQ(scroll.nPos, 0);
-        EXPECT_GT(scroll.nMax - scroll.nMin + 1, static_cast<int>(scroll.nPage));
+        EXPECT_EQ(GetFocus(), w.Control(IDOK));
         w.Click(IDOK);
     });
     RunProgram();
     EXPECT_EQ(m_messages.Take(), std::vector<RecordedMessage>{kOk});
 }
 
-// The window follows the desktop's font and the reader: the zoom keys and a larger window
-// give a larger reading, both found again at the next start; a state file that does not
-// read as one is ignored.
+// Today's reading, laid out as on the handheld with the hidden controls hidden, follows the
+// desktop's font and the reader: the zoom keys and a larger window give a larger reading,
+// both found again at the next start; a state file that does not read as one is ignored.
 TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSize)
 {
     ASSERT_TRUE(SetDesktopForTesting(14, nullptr));
-    const auto size = [](const RECT& r) { return std::make_pair(r.right - r.left, r.bottom - r.top); };
+    const auto size = [](HWND window) {
+        RECT r{};
+        EXPECT_TRUE(GetWindowRect(window, &r));
+        return std::make_pair(r.right - r.left, r.bottom - r.top);
+    };
     const auto points = [](WindowView& w) { return TextAttributePointSize(w.Control(IDC_VERSE_TEXT)); };
     int plain = 0, zoomed = 0;
     std::pair<int, int> first, grown;
     m_user.Expect(kMain, [&](WindowView& w) {
+        EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(36));
+        EXPECT_FALSE(SHDoneButtonShown(w.Handle()));
+        for (int hidden : {IDC_CALENDAR, IDC_SETTINGS_BUTTON, IDC_ABOUT_BUTTON, IDC_FIRST_BUTTON, IDC_LAST_BUTTON})
+            EXPECT_FALSE(w.IsVisible(hidden)) << hidden;
         plain = points(w);
         EXPECT_GE(plain, 12) << "the desktop's 14 points stand for the template's 8";
         EXPECT_TRUE(UserControlKey(w.Handle(), VK_OEM_PLUS));
         EXPECT_TRUE(UserControlKey(w.Handle(), VK_OEM_PLUS));
         zoomed = points(w);
         EXPECT_GT(zoomed, plain);
-        first = size(w.Rect());
-        RECT box{}, grownBox{};
-        GetWindowRect(w.Control(IDC_VERSE_TEXT), &box);
+        first = size(w.Handle());
+        const std::pair<int, int> box = size(w.Control(IDC_VERSE_TEXT));
         SetWindowPos(w.Handle(), nullptr, 0, 0, first.first + 100, first.second + 150, SWP_NOMOVE | SWP_NOZORDER);
-        grown = size(w.Rect());
-        GetWindowRect(w.Control(IDC_VERSE_TEXT), &grownBox);
+        grown = size(w.Handle());
         EXPECT_GE(grown.first, first.first + 100);
-        EXPECT_EQ(size(grownBox), std::make_pair(size(box).first + grown.first - first.first,
-                                                 size(box).second + grown.second - first.second));
-        w.Click(IDOK);
+        EXPECT_EQ(size(w.Control(IDC_VERSE_TEXT)),
+                  std::make_pair(box.first + grown.first - first.first, box.second + grown.second - first.second));
+        w.Key(VK_ESCAPE);
     });
     m_user.Expect(kMain, [&](WindowView& w) {
         EXPECT_EQ(points(w), zoomed);
-        EXPECT_EQ(size(w.Rect()), grown);
+        EXPECT_EQ(size(w.Handle()), grown);
         EXPECT_TRUE(UserControlKey(w.Handle(), '0'));
         EXPECT_EQ(points(w), plain);
         w.Click(IDOK);
@@ -197,12 +184,109 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
         m_folder.Write("state/solmira/windows", state);
         m_user.Expect(kMain, [&](WindowView& w) {
             EXPECT_EQ(points(w), plain);
-            EXPECT_EQ(size(w.Rect()), first);
+            EXPECT_EQ(size(w.Handle()), first);
             w.Click(IDOK);
         });
         RunProgram();
     }
     SetDesktopForTesting(0, nullptr);
+}
+
+// Where slm.dat cannot be written, the first start's OK saves nothing and shows nothing more.
+TEST_F(SettingsWindowTest, ASettingsFileThatCannotBeWrittenShowsNothing)
+{
+    m_folder.Remove("slm.dat");
+    std::filesystem::create_directory(m_folder.PathOf("slm.dat"));  // in the way of the file
+    m_user.Expect(kSettings, ClickOk);
+    m_user.Expect(kMain, ClickOk);
+    RunProgram();
+    EXPECT_EQ(FileNames(m_folder.Path()), std::vector<std::string>{"solmiraverse.pdb"});
+}
+
+// From the menu, a window that opens with AutoRun on reminds at once, before it is shown; a
+// stored time that the clock skips today (02:30 on the day of the spring change) is shown,
+// confirmed and saved as it was chosen. Opened again from the hidden button and unticked,
+// it saves AutoRun off, which cancels the start, and the verse stays as it was.
+TEST_F(SettingsWindowTest, TheSettingsWindowFromTheMenu)
+{
+    m_folder.Write("slm.dat", SettingsBytes(0, 1, {2027, 3, 0, 28, 2, 30, 15}));
+    m_clock.Set(2027, 3, 28, 1, 0);
+    m_user.Expect(kMain, [this](WindowView& w) {
+        const std::wstring verse = w.ControlText(IDC_VERSE_TEXT);
+        w.ChooseMenuCommand(ID_OPTIONS_SETTINGS);
+        EXPECT_EQ(Settings(), SettingsBytes(0, 1, {2027, 3, 0, 28, 2, 30, 15}));
+        w.PressHiddenButton(IDC_SETTINGS_BUTTON);
+        EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), verse) << "the text box is not refreshed";
+        w.Click(IDOK);
+    });
+    m_user.Expect(kReminder, [](WindowView& w) {
+        EXPECT_EQ(w.MessageText(), L"Please remember to turn off \"AutoRun\" before removing DEDUVO.EXE.");
+        EXPECT_EQ(w.Owner().Caption(), kSettings);
+        EXPECT_FALSE(w.Owner().IsShown());
+        w.Click(IDOK);
+    });
+    m_user.Expect(kSettings, [](WindowView& w) {
+        EXPECT_TRUE(w.IsChecked(IDC_AUTORUN));
+        EXPECT_TRUE(w.IsEnabled(IDC_RUN_TIME));
+        const SYSTEMTIME time = w.Time(IDC_RUN_TIME);
+        EXPECT_EQ(std::vector<int>({time.wHour, time.wMinute, time.wSecond}), std::vector<int>({2, 30, 15}));
+        w.Click(IDOK);
+    });
+    m_user.Expect(L"Autorun", [](WindowView& w) {
+        EXPECT_EQ(w.MessageText(), L"DEDUVO will next run on 28 of Mar, 2027 at 2:30");
+        w.Click(IDOK);
+    });
+    m_user.Expect(kReminder, ClickOk);
+    m_user.Expect(kSettings, [](WindowView& w) {
+        w.Click(IDC_AUTORUN);  // unticked: no message, the time field disabled at once
+        EXPECT_FALSE(w.IsEnabled(IDC_RUN_TIME));
+        w.Click(IDC_BELL_CHIME);
+        w.Click(IDOK);
+    });
+    RunProgram();
+    EXPECT_EQ(Settings(), SettingsBytes(1, 0, {2027, 3, 0, 28, 2, 30, 15}));
+    EXPECT_TRUE(m_scheduler.pending.empty()) << "AutoRun off cancels";
+}
+
+// The windows in the styles and sizes of desktops: every control shows its content whole,
+// and none covers another; their date and time fields take no date-time that cannot exist.
+TEST_F(ControlsTest, EveryControlShowsWholeAndApartAndNoBadDateTimeIsTaken)
+{
+    m_clock.Set(2026, 3, 21);
+    SetWindowLocaleForTesting("C");  // dates as "21 Mar 2026"
+    const SYSTEMTIME bad[] = {At(2026, 13, 10),    At(2026, 4, 31),        At(2100, 2, 29),
+                              At(2026, 5, 10, 24), At(2026, 5, 10, 7, 60), At(1600, 5, 10)};
+    const std::pair<const char*, int> desktops[] = {{"Fusion", 9}, {"Adwaita", 11}, {"Adwaita", 14}, {"Fusion", 18}};
+    for (const auto& [style, points] : desktops) {
+        ASSERT_TRUE(SetDesktopForTesting(points, style)) << style << " is not installed";
+        // Each window with its date or time field.
+        for (const auto& [id, field] : {std::pair{IDD_MAIN, IDC_DATE}, {IDD_SETTINGS, IDC_RUN_TIME}, {IDD_ABOUT, 0}}) {
+            SCOPED_TRACE(std::string(style) + " " + std::to_string(points) + " pt, window " + std::to_string(id));
+            Run(id, [&, field = field](WindowView& w) {
+                const std::vector<SeenControl> seen = SeenControls(w.Handle());
+                for (size_t i = 0; i < seen.size(); ++i) {
+                    EXPECT_TRUE(seen[i].whole) << "control " << seen[i].id << " cuts its content";
+                    for (size_t j = 0; j < i; ++j) {
+                        const RECT &a = seen[i].rect, &b = seen[j].rect;
+                        EXPECT_TRUE(a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top)
+                            << "controls " << seen[i].id << " and " << seen[j].id << " overlap";
+                    }
+                }
+                if (field == 0)
+                    return;
+                const std::vector<int> before = Fields(w.Time(field));
+                for (const SYSTEMTIME& time : bad) {
+                    EXPECT_FALSE(
+                        SendMessage(w.Control(field), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time)));
+                    EXPECT_EQ(Fields(w.Time(field)), before) << testing::PrintToString(Fields(time));
+                }
+                EXPECT_FALSE(SendMessage(w.Control(field), DTM_SETSYSTEMTIME, GDT_VALID, 0));
+                EXPECT_TRUE(m_messages.Take().empty());
+            });
+        }
+    }
+    SetDesktopForTesting(0, nullptr);
+    SetWindowLocaleForTesting("en_US");
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
-// Saves of the settings killed at random moments, two copies at once, where the folder
-// takes a new file and where it does not: slm.dat is always the old record or the new.
+// Saves of the settings, call by call and killed at random moments. What a save asks of the
+// disk: the new file flushed before it is renamed and the folder flushed after, so that a
+// power loss keeps the old settings or the new; in place, one write over the old bytes, then
+// the cut, then the flush. Killed, two copies at once, either way: slm.dat is always the old
+// record or the new. This test program stands in front of the C library's file calls.
+#include <dlfcn.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -7,12 +11,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <regex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/core/Paths.h"
@@ -26,6 +33,65 @@ namespace
 {
 
 namespace fs = std::filesystem;
+
+// The calls on files under g_watched, each as "call path [detail]", with the new file's
+// own part of its name ("-1234-0") made the same in every run.
+std::string g_watched;
+std::vector<std::string> g_calls;
+
+void Note(const std::string& call, std::string path, const std::string& detail = "")
+{
+    if (path.rfind(g_watched, 0) == 0 && !g_watched.empty())
+        g_calls.push_back(std::regex_replace(call + " " + path.substr(g_watched.size()) + detail,
+                                             std::regex("\\.new-[0-9-]+"), ".new-*"));
+}
+
+std::string PathOf(int fd)
+{
+    std::error_code error;
+    return fs::read_symlink("/proc/self/fd/" + std::to_string(fd), error).string();
+}
+
+// The C library's own function of that name.
+template <typename F>
+F Next(const char* name)
+{
+    return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+
+extern "C" {
+
+int fsync(int fd)
+{
+    Note("fsync", g_watched.empty() ? "" : PathOf(fd));
+    return Next<int (*)(int)>("fsync")(fd);
+}
+
+int rename(const char* from, const char* to)
+{
+    Note("rename", from, " to " + std::string(to).substr(std::min(g_watched.size(), std::string(to).size())));
+    return Next<int (*)(const char*, const char*)>("rename")(from, to);
+}
+
+ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset)
+{
+    Note("write", g_watched.empty() ? "" : PathOf(fd),
+         " " + std::to_string(count) + (offset != 0 ? " at " + std::to_string(offset) : ""));
+    return Next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite")(fd, buffer, count, offset);
+}
+
+int ftruncate(int fd, off_t length)
+{
+    Note("cut", g_watched.empty() ? "" : PathOf(fd), " " + std::to_string(length));
+    return Next<int (*)(int, off_t)>("ftruncate")(fd, length);
+}
+
+}  // extern "C"
+
+namespace
+{
 
 // Saves in a loop until killed, as the Settings window's OK does, taking turns with two
 // run times. As root it first becomes an ordinary user, who cannot write the folder.
@@ -43,7 +109,7 @@ namespace fs = std::filesystem;
     }
 }
 
-TEST(SaveKillTest, AKilledSaveLeavesTheOldRecordOrTheNew)
+TEST(SaveKillTest, EverySaveReachesTheDiskInOrderAndAKilledOneLeavesTheOldRecordOrTheNew)
 {
     TimeZoneGuard zone("UTC0");
     ProgramFolder root;
@@ -52,29 +118,43 @@ TEST(SaveKillTest, AKilledSaveLeavesTheOldRecordOrTheNew)
     const std::string recordB = SettingsBytes(0, 0, {2026, 6, 0, 21, 19, 45, 30, 0});
     const char* asked = std::getenv("SOLMIRA_KILLS");  // kills per case
     const int kills = asked != nullptr && std::atoi(asked) > 0 ? std::atoi(asked) : 60;
-    const unsigned seed = std::random_device{}();
-    std::mt19937 random(seed);
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    // An ordinary user must reach the folders, as in a real install.
-    fs::permissions(root.Path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
-    for (const bool inPlace : {false, true}) {  // in place: a folder the saver cannot write
-        SCOPED_TRACE(inPlace ? "in place" : "a new file renamed into place");
-        const std::string folder = inPlace ? root.PathOf("locked") : root.Path(), file = folder + "/slm.dat";
+    std::mt19937 random(std::random_device{}());
+    fs::permissions(root.Path(), fs::perms::all);  // an ordinary user reaches it, as a real install
+    const struct {
+        bool inPlace;  // in a folder an ordinary user cannot write
+        std::vector<std::string> calls;
+    } cases[] = {
+        {false, {"write /slm.dat.new-* 24", "fsync /slm.dat.new-*", "rename /slm.dat.new-* to /slm.dat", "fsync "}},
+        {true, {"write /locked/slm.dat 24", "cut /locked/slm.dat 24", "fsync /locked/slm.dat"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.inPlace ? "in place" : "a new file renamed into place");
+        const std::string folder = c.inPlace ? root.PathOf("locked") : root.Path(), file = folder + "/slm.dat";
         fs::create_directories(folder);
         g_strAppDir = DevicePathFromHostPath(folder + "/").c_str();
-        WriteFile(file, recordA);
-        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                                  fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
-        if (inPlace)
-            fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
-                                        fs::perms::others_exec);
+        WriteFile(file, std::string(30, 'x'));
+        fs::permissions(file, fs::perms::all);
+        if (c.inPlace)
+            fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                            fs::perm_options::remove);
+        // One save, call by call; in place, as an ordinary user.
+        ASSERT_TRUE(!c.inPlace || ::getuid() != 0 || ::seteuid(65534) == 0);
+        g_watched = root.Path();
+        WindowlessSettings settings;
+        settings.m_timeRun = CTime(2025, 12, 10, 7, 30, 0);
+        settings.SaveSettings();
+        g_watched.clear();
+        ASSERT_TRUE(::getuid() != 0 || ::seteuid(0) == 0);
+        EXPECT_EQ(std::exchange(g_calls, {}), c.calls);
+        EXPECT_EQ(ReadAll(file), recordA);
+        // Then saves killed at random moments, two copies at once.
         int torn = 0, endedA = 0, endedB = 0;
         for (int kill = 0; kill < kills; ++kill) {
             std::vector<pid_t> savers;
             for (int copy = 0; copy < 2; ++copy) {
                 const pid_t pid = ::fork();
                 if (pid == 0)
-                    SaveUntilKilled((kill + copy) % 2 == 1, inPlace);
+                    SaveUntilKilled((kill + copy) % 2 == 1, c.inPlace);
                 ASSERT_GT(pid, 0);
                 savers.push_back(pid);
             }
@@ -90,15 +170,8 @@ TEST(SaveKillTest, AKilledSaveLeavesTheOldRecordOrTheNew)
             torn += left != recordA && left != recordB;
         }
         EXPECT_EQ(torn, 0) << "of " << kills << " kills, " << torn << " left neither record";
-        EXPECT_GT(endedA, 0) << "the savers saved";
-        EXPECT_GT(endedB, 0);
+        EXPECT_TRUE(endedA > 0 && endedB > 0) << "the savers saved each record";
     }
-    // What killed saves left behind goes with the next save.
-    g_strAppDir = DevicePathFromHostPath(root.Path() + "/").c_str();
-    WindowlessSettings settings;
-    settings.m_timeRun = CTime(2025, 12, 10, 7, 30, 0);
-    settings.SaveSettings();
-    EXPECT_EQ(FileNames(root.Path()), std::vector<std::string>{"slm.dat"});
     g_strAppDir.Empty();
 }
 

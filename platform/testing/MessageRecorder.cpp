@@ -8,12 +8,6 @@ MessageRecorder* g_recorder = nullptr;
 
 }  // namespace
 
-std::ostream& operator<<(std::ostream& out, const RecordedMessage& m)
-{
-    const char* kind = m.message == WM_COMMAND ? "WM_COMMAND" : "WM_NOTIFY";
-    return out << "{" << kind << ", " << m.id << ", " << m.code << "}";
-}
-
 MessageRecorder::MessageRecorder() : m_hook(SetWindowsHookEx(WH_CALLWNDPROC, &MessageRecorder::Record, nullptr, 0))
 {
     g_recorder = this;
@@ -25,13 +19,6 @@ MessageRecorder::~MessageRecorder()
     g_recorder = nullptr;
 }
 
-std::vector<RecordedMessage> MessageRecorder::Take()
-{
-    std::vector<RecordedMessage> taken;
-    taken.swap(m_messages);
-    return taken;
-}
-
 LRESULT MessageRecorder::Record(int /*code*/, WPARAM /*wParam*/, LPARAM lParam)
 {
     const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
@@ -39,8 +26,8 @@ LRESULT MessageRecorder::Record(int /*code*/, WPARAM /*wParam*/, LPARAM lParam)
         return 0;
     const auto* header = reinterpret_cast<const NMHDR*>(call->lParam);
     if (call->message == WM_COMMAND)
-        g_recorder->m_messages.push_back({WM_COMMAND, LOWORD(call->wParam), HIWORD(call->wParam)});
+        g_recorder->m_messages.emplace_back(WM_COMMAND, LOWORD(call->wParam), HIWORD(call->wParam));
     else if (call->message == WM_NOTIFY && header != nullptr)
-        g_recorder->m_messages.push_back({WM_NOTIFY, static_cast<int>(header->idFrom), header->code});
+        g_recorder->m_messages.emplace_back(WM_NOTIFY, static_cast<int>(header->idFrom), header->code);
     return 0;
 }

@@ -3,22 +3,15 @@
 // DTN_DATETIMECHANGE}. Only WM_COMMAND and WM_NOTIFY are kept.
 #pragma once
 
-#include <ostream>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/window/WinUser.h"
 
-struct RecordedMessage {
-    UINT message;  // WM_COMMAND or WM_NOTIFY
-    int id;        // the command, or the control that notifies
-    int code;      // the notification code; for a command, its high word (BN_CLICKED is 0)
-
-    friend bool operator==(const RecordedMessage& a, const RecordedMessage& b)
-    {
-        return a.message == b.message && a.id == b.id && a.code == b.code;
-    }
-    friend std::ostream& operator<<(std::ostream& out, const RecordedMessage& m);
-};
+// WM_COMMAND or WM_NOTIFY; the command, or the control that notifies; the notification
+// code, or for a command its high word (BN_CLICKED is 0).
+using RecordedMessage = std::tuple<UINT, int, int>;
 
 class MessageRecorder
 {
@@ -29,7 +22,7 @@ public:
     MessageRecorder& operator=(const MessageRecorder&) = delete;
 
     // What was recorded since the last call, which starts a new record.
-    std::vector<RecordedMessage> Take();
+    std::vector<RecordedMessage> Take() { return std::exchange(m_messages, {}); }
 
 private:
     static LRESULT Record(int code, WPARAM wParam, LPARAM lParam);

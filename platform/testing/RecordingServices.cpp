@@ -3,13 +3,6 @@
 
 #include "platform/core/Clock.h"
 
-RecordingStartAtTime::RecordingStartAtTime() : m_previous(SetStartAtTimeService(this)) {}
-
-RecordingStartAtTime::~RecordingStartAtTime()
-{
-    SetStartAtTimeService(m_previous);
-}
-
 bool RecordingStartAtTime::Register(const std::string& programPath, const SYSTEMTIME& localTime)
 {
     calls.push_back({false, programPath, localTime});
@@ -27,18 +20,5 @@ bool RecordingStartAtTime::Cancel(const std::string& programPath)
 {
     calls.push_back({true, programPath, SYSTEMTIME{}});
     pending.erase(programPath);
-    return true;
-}
-
-RecordingSoundPlayer::RecordingSoundPlayer() : m_previous(SetSoundPlayer(this)) {}
-
-RecordingSoundPlayer::~RecordingSoundPlayer()
-{
-    SetSoundPlayer(m_previous);
-}
-
-bool RecordingSoundPlayer::Play(const std::string& path)
-{
-    played.push_back(path);
     return true;
 }

@@ -18,8 +18,8 @@ public:
         SYSTEMTIME time;  // zero for a cancel
     };
 
-    RecordingStartAtTime();
-    ~RecordingStartAtTime() override;
+    RecordingStartAtTime() : m_previous(SetStartAtTimeService(this)) {}
+    ~RecordingStartAtTime() override { SetStartAtTimeService(m_previous); }
     RecordingStartAtTime(const RecordingStartAtTime&) = delete;
     RecordingStartAtTime& operator=(const RecordingStartAtTime&) = delete;
 
@@ -39,12 +39,16 @@ private:
 class RecordingSoundPlayer : public SoundPlayer
 {
 public:
-    RecordingSoundPlayer();
-    ~RecordingSoundPlayer() override;
+    RecordingSoundPlayer() : m_previous(SetSoundPlayer(this)) {}
+    ~RecordingSoundPlayer() override { SetSoundPlayer(m_previous); }
     RecordingSoundPlayer(const RecordingSoundPlayer&) = delete;
     RecordingSoundPlayer& operator=(const RecordingSoundPlayer&) = delete;
 
-    bool Play(const std::string& path) override;
+    bool Play(const std::string& path) override
+    {
+        played.push_back(path);
+        return true;
+    }
 
     std::vector<std::string> played;
 

@@ -14,7 +14,8 @@ constexpr UINT_PTR kWatchdogTimer = 0x5C2;
 void CloseUnhandled(HWND window, const std::string& why)
 {
     const WindowView view(window);
-    ADD_FAILURE() << why << ": \"" << Narrow(view.Caption()) << "\" with text \"" << Narrow(view.MessageText()) << "\"";
+    ADD_FAILURE() << why << ": \"" << Utf8FromWide(view.Caption()) << "\" with text \""
+                  << Utf8FromWide(view.MessageText()) << "\"";
     EndDialog(window, IDCANCEL);
 }
 
@@ -73,7 +74,7 @@ ScriptedUser::~ScriptedUser()
 {
     g_user = nullptr;
     for (const Step& step : m_steps)
-        ADD_FAILURE() << "the window \"" << Narrow(step.caption) << "\" never opened";
+        ADD_FAILURE() << "the window \"" << Utf8FromWide(step.caption) << "\" never opened";
 }
 
 LRESULT ScriptedUser::OnWindowActivated(int code, WPARAM wParam, LPARAM /*lParam*/)
@@ -103,9 +104,9 @@ void ScriptedUser::Handle(HWND window)
 {
     WindowView view(window);
     if (m_steps.empty() || m_steps.front().caption != view.Caption()) {
-        CloseUnhandled(window, m_steps.empty()
-                                   ? "a window opened that the test does not expect"
-                                   : "expected \"" + Narrow(m_steps.front().caption) + "\" but this window opened");
+        CloseUnhandled(window, m_steps.empty() ? "a window opened that the test does not expect"
+                                               : "expected \"" + Utf8FromWide(m_steps.front().caption) +
+                                                     "\" but this window opened");
         return;
     }
     Step step = std::move(m_steps.front());

@@ -38,9 +38,6 @@ public:
     bool Exists(int id) const { return GetDlgItem(m_window, id) != nullptr; }
     bool IsVisible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }
     bool IsEnabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
-    // Whether the window itself takes input; an owner does not while its modal window runs.
-    bool IsEnabled() const { return IsWindowEnabled(m_window) != FALSE; }
-    bool HasFocus(int id) const { return GetFocus() == Control(id); }
     bool IsChecked(int id) const { return SendMessage(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     // A date or time field's whole value.
     SYSTEMTIME Time(int id) const;
@@ -48,15 +45,6 @@ public:
     bool IsShown() const { return IsWindowVisible(m_window) != FALSE; }
     // The window that owns this one.
     WindowView Owner() const { return WindowView(GetParent(m_window)); }
-    RECT Rect() const
-    {
-        RECT rect{};
-        EXPECT_TRUE(GetWindowRect(m_window, &rect));
-        return rect;
-    }
-    // The shell's title-bar Done button, which Linux only records.
-    bool DoneButtonShown() const { return SHDoneButtonShown(m_window) != FALSE; }
-    // The menu bar's buttons, each with the items of its pop-up: "&Options: About|-|&Settings".
 
     // What the user does. Each fails the test when no user could do it.
     void Click(int id) const { EXPECT_TRUE(UserClick(Control(id))) << "control " << id << " is not shown"; }
@@ -116,9 +104,3 @@ private:
 
     std::deque<Step> m_steps;
 };
-
-// Wide text as UTF-8, for test messages.
-inline std::string Narrow(const std::wstring& text)
-{
-    return Utf8FromWide(text);
-}

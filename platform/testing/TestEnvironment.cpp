@@ -30,8 +30,6 @@ WindowSystemForTests::WindowSystemForTests(int& argc, char** argv)
     // Dates show in one known short format, whatever the machine's locale.
     SetWindowLocaleForTesting("en_US");
     ScriptedUser::InstallGuard();
-    m_scheduler = std::make_unique<RecordingStartAtTime>();
-    m_sound = std::make_unique<RecordingSoundPlayer>();
 }
 
 WindowSystemForTests::~WindowSystemForTests()
@@ -48,6 +46,7 @@ EnvironmentGuard::EnvironmentGuard(const char* name, const char* value) : m_name
         m_hadPrevious = true;
     }
     ::setenv(name, value, 1);
+    ::tzset();
 }
 
 EnvironmentGuard::~EnvironmentGuard()
@@ -56,27 +55,12 @@ EnvironmentGuard::~EnvironmentGuard()
         ::setenv(m_name.c_str(), m_previous.c_str(), 1);
     else
         ::unsetenv(m_name.c_str());
-}
-
-TimeZoneGuard::TimeZoneGuard(const char* zone) : m_zone(std::make_unique<EnvironmentGuard>("TZ", zone))
-{
-    ::tzset();
-}
-
-TimeZoneGuard::~TimeZoneGuard()
-{
-    m_zone.reset();
     ::tzset();
 }
 
 FixedClock::FixedClock(int year, int month, int day, int hour, int minute, int second)
 {
     Set(year, month, day, hour, minute, second);
-}
-
-FixedClock::~FixedClock()
-{
-    SetFixedClock(0);
 }
 
 void FixedClock::Set(int year, int month, int day, int hour, int minute, int second)
@@ -100,16 +84,6 @@ ProgramFolder::~ProgramFolder()
     SetModulePathForTesting("");
     std::error_code ignored;
     std::filesystem::remove_all(m_path, ignored);
-}
-
-void ProgramFolder::Write(const std::string& name, const std::string& bytes) const
-{
-    WriteFile(PathOf(name), bytes);
-}
-
-void ProgramFolder::Remove(const std::string& name) const
-{
-    std::filesystem::remove(PathOf(name));
 }
 
 void WriteFile(const std::string& path, const std::string& bytes)

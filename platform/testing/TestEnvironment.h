@@ -3,9 +3,13 @@
 #pragma once
 
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/core/Clock.h"
+#include "platform/testing/RecordingServices.h"
 
 // The window system that every test shares, on Qt's offscreen platform, with a fixed
 // locale and every modal window guarded. Made once, first thing in the test program's main.
@@ -14,17 +18,16 @@ class WindowSystemForTests
 public:
     WindowSystemForTests(int& argc, char** argv);
     ~WindowSystemForTests();
-    WindowSystemForTests(const WindowSystemForTests&) = delete;
-    WindowSystemForTests& operator=(const WindowSystemForTests&) = delete;
 
 private:
     // No test reaches the real scheduler or sound: by default both are recorded here.
-    std::unique_ptr<class RecordingStartAtTime> m_scheduler;
-    std::unique_ptr<class RecordingSoundPlayer> m_sound;
+    RecordingStartAtTime m_scheduler;
+    RecordingSoundPlayer m_sound;
     std::string m_stateFolder;
 };
 
-// Sets an environment variable for one test, and restores it.
+// Sets an environment variable for one test, and restores it. The time zone follows TZ at
+// once.
 class EnvironmentGuard
 {
 public:
@@ -40,16 +43,10 @@ private:
 };
 
 // Pins the time zone for a test and restores the one before it.
-class TimeZoneGuard
+class TimeZoneGuard : public EnvironmentGuard
 {
 public:
-    explicit TimeZoneGuard(const char* zone);
-    ~TimeZoneGuard();
-    TimeZoneGuard(const TimeZoneGuard&) = delete;
-    TimeZoneGuard& operator=(const TimeZoneGuard&) = delete;
-
-private:
-    std::unique_ptr<EnvironmentGuard> m_zone;
+    explicit TimeZoneGuard(const char* zone) : EnvironmentGuard("TZ", zone) {}
 };
 
 // Fixes the platform's clock at a local date-time of the current time zone.
@@ -57,7 +54,7 @@ class FixedClock
 {
 public:
     FixedClock(int year, int month, int day, int hour = 12, int minute = 0, int second = 0);
-    ~FixedClock();
+    ~FixedClock() { SetFixedClock(0); }
     FixedClock(const FixedClock&) = delete;
     FixedClock& operator=(const FixedClock&) = delete;
     void Set(int year, int month, int day, int hour = 12, int minute = 0, int second = 0);
@@ -69,6 +66,9 @@ public:
 // number, and one left by a killed run makes a later run with the same number fail.
 std::vector<std::string> FakeClockCommand(const std::string& at);
 
+// Writes bytes to a file, replacing it.
+void WriteFile(const std::string& path, const std::string& bytes);
+
 // A temporary folder that holds the program: the platform reports "<folder>/solmira" as
 // the program's own path while this object lives. The folder goes with it.
 class ProgramFolder
@@ -76,20 +76,16 @@ class ProgramFolder
 public:
     ProgramFolder();
     ~ProgramFolder();
-    ProgramFolder(const ProgramFolder&) = delete;
-    ProgramFolder& operator=(const ProgramFolder&) = delete;
 
     const std::string& Path() const { return m_path; }
     std::string PathOf(const std::string& name) const { return m_path + "/" + name; }
-    void Write(const std::string& name, const std::string& bytes) const;
-    void Remove(const std::string& name) const;
+    void Write(const std::string& name, const std::string& bytes) const { WriteFile(PathOf(name), bytes); }
+    void Remove(const std::string& name) const { std::filesystem::remove(PathOf(name)); }
 
 private:
     std::string m_path;
     std::unique_ptr<EnvironmentGuard> m_stateHome;
 };
 
-// Writes bytes to a file, replacing it.
-void WriteFile(const std::string& path, const std::string& bytes);
 // The number of file descriptors this process has open.
 int OpenDescriptorCount();
