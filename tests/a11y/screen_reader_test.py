@@ -30,25 +30,24 @@ def wait_for(what, find, seconds=15):
 
 def keys(title, *names):
     # The window takes the focus first, as a click would give it, and the keys go once it has it.
-    subprocess.run(["xdotool", "search", "--name", "^%s$" % title, "windowfocus", "--sync", "%1", "sleep", "0.3"],
-                   stdout=subprocess.DEVNULL, timeout=10)
-    subprocess.run(["xdotool", "key", "--delay", "100"] + list(names), timeout=10)
+    subprocess.run(["xdotool", "search", "--name", "^%s$" % title, "windowfocus", "--sync", "%1", "sleep", "0.3", "key",
+                    "--window", "0", "--delay", "100"] + list(names), timeout=10)
 
 
 check = lambda ok, what: ok or failures.append(what) or print("FAIL:", what)
 
 
 def run(build, tmp):
-    folder, env = os.path.join(tmp, "program"), dict(os.environ)
+    # The environment is the test's own as well: the bus client reads it.
+    folder, env = os.path.join(tmp, "program"), os.environ
     shutil.copytree(os.path.join(build, "bin"), folder, ignore=lambda _, names: set(names) - {"solmira", "solmiraverse.pdb"})
-    display = start(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"], env, True)
     # The clock is faked by a preloaded library, which the address sanitizer must allow.
-    env.update(DISPLAY=":%s" % display, DBUS_SESSION_BUS_ADDRESS=start(["dbus-daemon", "--session", "--nofork",
-               "--print-address"], env, True), XDG_RUNTIME_DIR=tmp, HOME=tmp, TZ="UTC", LANG="C.UTF-8",
-               QT_QPA_PLATFORM="xcb", SOLMIRA_START_SERVICE="none", FAKETIME_DONT_FAKE_MONOTONIC="1",
-               QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+    xvfb = ["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"]
+    env.update(DISPLAY=":%s" % start(xvfb, env, True),
+               DBUS_SESSION_BUS_ADDRESS=start(["dbus-daemon", "--session", "--nofork", "--print-address"], env, True),
+               XDG_RUNTIME_DIR=tmp, HOME=tmp, TZ="UTC", LANG="C.UTF-8", QT_QPA_PLATFORM="xcb", SOLMIRA_START_SERVICE="none",
+               FAKETIME_DONT_FAKE_MONOTONIC="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                ASAN_OPTIONS=":".join(filter(None, [env.get("ASAN_OPTIONS"), "verify_asan_link_order=0"])))
-    os.environ.update(env)
     start(["/usr/libexec/at-spi-bus-launcher"], env)
     import pyatspi
     # The first start (no settings file) asks for the settings before the main window shows.
@@ -94,7 +93,7 @@ def run(build, tmp):
     main["spin button"].queryEditableText().setTextContents("5 Feb 2026")
     wait_for("Verse 36 for a date set through the bus", lambda: text().startswith("Verse 36:"), 5)
     # Options > About: the menu takes the keys that follow.
-    keys("REZEZO 1.0", "alt+o", "sleep", "0.5", "key", "--delay", "100", "Down", "Return")
+    keys("REZEZO 1.0", "alt+o", "sleep", "0.5", "key", "--window", "0", "Down", "Return")
     check_window("About Solmira", "dialog", [("push button", "Done"), ("text", "Reading"), ("image", "Logo")])
 
 
@@ -107,8 +106,6 @@ signal.alarm(90)
 with tempfile.TemporaryDirectory() as tmp:
     try:
         run(os.path.abspath(sys.argv[1]), tmp)
-    except Exception as error:
-        check(False, str(error))
     finally:
         signal.alarm(0)
         for p in reversed(processes):
