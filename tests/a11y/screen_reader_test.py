@@ -41,8 +41,8 @@ def run(build, tmp):
     # The environment is the test's own as well: the bus client reads it.
     folder, env = os.path.join(tmp, "program"), os.environ
     shutil.copytree(os.path.join(build, "bin"), folder, ignore=lambda _, names: set(names) - {"solmira", "solmiraverse.pdb"})
-    # The clock is faked by a preloaded library, which the address sanitizer must allow.
     xvfb = ["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"]
+    # The clock is faked by a preloaded library, which the address sanitizer must allow.
     env.update(DISPLAY=":%s" % start(xvfb, env, True),
                DBUS_SESSION_BUS_ADDRESS=start(["dbus-daemon", "--session", "--nofork", "--print-address"], env, True),
                XDG_RUNTIME_DIR=tmp, HOME=tmp, TZ="UTC", LANG="C.UTF-8", QT_QPA_PLATFORM="xcb", SOLMIRA_START_SERVICE="none",
@@ -92,7 +92,7 @@ def run(build, tmp):
     check(reading.caretOffset > before, "Down leaves the caret at %d in the reading" % reading.caretOffset)
     main["spin button"].queryEditableText().setTextContents("5 Feb 2026")
     wait_for("Verse 36 for a date set through the bus", lambda: text().startswith("Verse 36:"), 5)
-    # Options > About: the menu takes the keys that follow.
+    # Options > About, once the menu has had its moment to open.
     keys("REZEZO 1.0", "alt+o", "sleep", "0.5", "key", "--window", "0", "Down", "Return")
     check_window("About Solmira", "dialog", [("push button", "Done"), ("text", "Reading"), ("image", "Logo")])
 
