@@ -5,7 +5,7 @@
 for tool; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (./dev.sh test installs it)"; exit 77; }
 done
-user=$(id -un) as_user=()
+user=$(id -un) as_user=() failures=0
 if [ "$(id -u)" -eq 0 ]; then
     user=solmira-tester as_user=(setpriv --reuid=solmira-tester --regid=solmira-tester --clear-groups)
     getent passwd "$user" >/dev/null || { echo "FAIL: no account $user; ./dev.sh test makes it"; exit 1; }
@@ -13,6 +13,5 @@ fi
 tmp=$(mktemp -d) && chmod 755 "$tmp"
 trap 'set +e; cleanup; rm -rf "$tmp"' EXIT
 trap 'exit 1' INT TERM HUP
-failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 finish() { [ "$failures" -eq 0 ] || { echo "$failures failed"; exit 1; }; echo "$1"; }

@@ -19,7 +19,7 @@ cleanup() {
 source "${0%/*}/lib.sh" cpack dpkg-deb dpkg-shlibdeps file desktop-file-validate appstreamcli man lintian at
 
 # --- A home install, and a staged system install ------------------------------------------
-prefix=$tmp/home/.local
+prefix=$tmp/home/.local new_home=$tmp/new-home
 cmake --install "$build" --prefix "$prefix" >/dev/null
 DESTDIR="$tmp/stage" cmake --install "$build" --prefix /usr >/dev/null
 
@@ -35,7 +35,6 @@ done
 
 # A new user's solmira-book, by name in a login shell with nothing in their home but the
 # install, reads the install's book as the build's does (every command finds it alike).
-new_home=$tmp/new-home
 mkdir -m 755 "$new_home" && chown -R "$user:" "$tmp/home" "$new_home"
 check_book_tool() {
     local got

@@ -21,8 +21,7 @@ cleanup() {
 source "${0%/*}/lib.sh" Xvfb xdotool xprop xwininfo at
 # shellcheck source=tools/screenshots/xsession.sh
 source "$source_dir/tools/screenshots/xsession.sh"
-prefix=$tmp/usr home=$tmp/home
-program=$prefix/lib/solmira/solmira
+prefix=$tmp/usr home=$tmp/home program=$tmp/usr/lib/solmira/solmira
 
 # The at jobs that start the installed program (root sees every user's).
 jobs_of_program() {
