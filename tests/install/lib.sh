@@ -1,0 +1,17 @@
+# What the install checks share, sourced with the tools the check needs: it skips (77)
+# without them, runs the program as an account of its own where the check is root (root may
+# write anywhere; ./dev.sh test makes the account), and makes the check's folder. The check
+# defines cleanup, which runs however it ends before the folder goes, and ends with finish.
+for tool; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (./dev.sh test installs it)"; exit 77; }
+done
+user=$(id -un) as_user=() failures=0
+if [ "$(id -u)" -eq 0 ]; then
+    user=solmira-tester as_user=(setpriv --reuid=solmira-tester --regid=solmira-tester --clear-groups)
+    getent passwd "$user" >/dev/null || { echo "FAIL: no account $user; ./dev.sh test makes it"; exit 1; }
+fi
+tmp=$(mktemp -d) && chmod 755 "$tmp"
+trap 'set +e; cleanup; rm -rf "$tmp"' EXIT
+trap 'exit 1' INT TERM HUP
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+finish() { [ "$failures" -eq 0 ] || { echo "$failures failed"; exit 1; }; echo "$1"; }
