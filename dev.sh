@@ -13,10 +13,10 @@ PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev libbe
           libcanberra-dev libasound2-dev libxcb1-dev fonts-dejavu-core at systemd)
 # What the tests of the installed program and its package use besides: the package's
 # tools and checkers, a virtual X server to see the real windows in, and desktops' styles
-# and themes to see them in.
+# and themes to see them in, and a Wayland compositor with the toolkit's plugin for it.
 TEST_PACKAGES=(dpkg-dev file lintian desktop-file-utils appstream man-db xvfb xdotool x11-utils imagemagick
                faketime adwaita-qt6 qt6-gtk-platformtheme dbus at-spi2-core python3-pyatspi
-               gir1.2-atspi-2.0)
+               gir1.2-atspi-2.0 weston qt6-wayland)
 # The fuzzing engine comes with clang.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

@@ -7,9 +7,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -384,28 +382,37 @@ TEST_F(DailyCycleTest, AStartWithoutADisplayKeepsTheDailyStart)
     const std::time_t dailyStart = *InstantOfLocalTime(At(2099, 6, 1, 7, 30));
     const struct {
         const char* now;
-        bool wayland;
+        bool wayland, daily;  // daily: made by the daily start, not by the user
         const char* pending;  // the one start left, as the queue shows it
     } cases[] = {
-        {"2099-06-01 07:35:00", false, "Mon Jun  1 07:50:00 2099"},  // a retry in 15 minutes
-        {"2099-06-01 11:40:00", false, "Tue Jun  2 07:30:00 2099"},  // after the tries, the next day's time
-        {"2099-06-01 07:35:00", true, "Mon Jun  1 07:50:00 2099"},
+        {"2099-06-01 07:35:00", false, true, "Mon Jun  1 07:50:00 2099"},  // a retry in 15 minutes
+        {"2099-06-01 11:40:00", false, true, "Tue Jun  2 07:30:00 2099"},  // after the tries, the next day's time
+        {"2099-06-01 07:35:00", true, true, "Mon Jun  1 07:50:00 2099"},
+        {"2099-06-01 07:35:00", false, false, "Tue Jun  2 07:30:00 2099"},  // a start by the user changes nothing
     };
-    // A socket that takes connections stands in for the compositor: the plugin is what fails.
+    // A real compositor answers; the toolkit's plugin is what fails.
     const std::string runtime = m_folder.PathOf("run");
     fs::create_directory(runtime);
-    sockaddr_un address{AF_UNIX, {}};
-    std::strncpy(address.sun_path, (runtime + "/wayland-solmira").c_str(), sizeof address.sun_path - 1);
-    const int compositor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    ASSERT_EQ(::bind(compositor, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(compositor, 16), 0);
-    const std::shared_ptr<void> closing(nullptr, [compositor](void*) { ::close(compositor); });
+    fs::permissions(runtime, fs::perms::owner_all);
+    const pid_t weston = ::fork();
+    if (weston == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        ::execlp("weston", "weston", "--backend=headless-backend.so", "--use-pixman", "--socket=wayland-solmira",
+                 "--idle-time=0", "--log=/dev/null", nullptr);
+        ::_exit(127);
+    }
+    const std::shared_ptr<void> stopWeston(nullptr,
+                                           [weston](void*) { ::kill(weston, SIGTERM), ::waitpid(weston, nullptr, 0); });
+    for (int wait = 0; wait < 100 && !fs::exists(runtime + "/wayland-solmira"); ++wait)
+        ::usleep(50000);
+    ASSERT_TRUE(fs::exists(runtime + "/wayland-solmira")) << "weston does not run";
     // The toolkit's Wayland plugin goes missing in a mount namespace of the program's own.
     const std::string hide =
         "for f in \"$(qtpaths6 --plugin-dir)\"/platforms/libqwayland*.so; do\n"
         "    mount --bind /dev/null \"$f\" || exit 99\ndone\nexec \"$@\"";
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.now) + (c.wayland ? " wayland" : ""));
+        SCOPED_TRACE(std::string(c.now) + (c.wayland ? " wayland" : "") + (c.daily ? "" : " by the user"));
         // The next day's start is pending, as the start that failed had registered it.
         ASSERT_FALSE(m_at.Add(Program(), dailyStart + 86400, {}).empty());
         ToolRun run;
@@ -419,7 +426,7 @@ TEST_F(DailyCycleTest, AStartWithoutADisplayKeepsTheDailyStart)
                            {"XDG_RUNTIME_DIR", runtime},
                            {"QT_QPA_PLATFORM", std::nullopt},
                            {"SOLMIRA_START_SERVICE", "at"},
-                           {"SOLMIRA_DAILY_START", std::to_string(dailyStart)},
+                           {"SOLMIRA_DAILY_START", c.daily ? std::optional(std::to_string(dailyStart)) : std::nullopt},
                            {"ASAN_OPTIONS", "verify_asan_link_order=0"}};
         const ToolOutcome ended = RunTool(run, m_folder.Path());
         if (c.wayland && ended.status == 99)

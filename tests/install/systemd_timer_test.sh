@@ -12,7 +12,7 @@ skip() { echo "SKIP: $*"; exit 77; }
 fail() { echo "FAIL: $*"; exit 1; }
 [ "$(id -u)" -eq 0 ] || skip "mounting the manager's namespace needs root"
 systemd=$(command -v /lib/systemd/systemd /usr/lib/systemd/systemd | head -1)
-[ -n "$systemd" ] && command -v systemctl setpriv unshare >/dev/null || skip "systemd, setpriv or unshare missing"
+[ -n "$systemd" ] && [ "$(command -v systemctl setpriv unshare | wc -l)" = 3 ] || skip "systemd, setpriv or unshare missing"
 user=solmira-tester
 getent passwd $user >/dev/null || user=nobody
 mnt=$(findmnt -n -t cgroup2 -o TARGET | head -1)
