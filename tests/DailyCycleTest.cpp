@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -242,11 +243,29 @@ TEST_F(DailyCycleTest, RealStartsWhileAtsToolsGiveUpNowAndThen)
 TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
 {
     fs::copy_file(SOLMIRA_START_REQUEST, Program());
+    const std::string run = m_folder.PathOf("run");
+    fs::create_directory(run);
+    EnvironmentGuard runtime("XDG_RUNTIME_DIR", run.c_str());  // where the lock lies
     const auto pending = [&] { return m_at.Pending(Program()).value_or(std::vector<std::string>{"?", "?"}).size(); };
     for (const char* request : {"register", "cancel"}) {
         EXPECT_EQ(RunCommand({Program(), request, "self-upgraded"}, std::string(), 20000).status, 0);
         EXPECT_EQ(pending(), request == std::string("register") ? 1u : 0u) << "the path it was started from";
     }
+    // A copy waits while another holds the program's lock, even one that only shares it.
+    const std::vector<fs::path> locks{fs::directory_iterator(run), fs::directory_iterator()};
+    ASSERT_EQ(locks.size(), 1u);
+    const int held = ::open(locks[0].c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_SH), 0);
+    const pid_t waiting = ::fork();
+    if (waiting == 0) {
+        ::execl(Program().c_str(), "solmira", "register", "self", nullptr);
+        ::_exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_EQ(pending(), 0u) << "a copy went on while another held the lock";
+    ::close(held);
+    ::waitpid(waiting, nullptr, 0);
+    EXPECT_EQ(pending(), 1u);
     for (int i = 0; i < 3; ++i) {  // two copies at once, left to end
         RunCommand({"sh", "-c", "\"$0\" register self & \"$0\" register self; wait", Program()}, std::string(), 40000);
         EXPECT_EQ(pending(), 1u) << "two copies at once, " << i;
