@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <random>
-#include <regex>
 #include <string>
 #include <thread>
 #include <utility>
@@ -41,9 +40,12 @@ std::vector<std::string> g_calls;
 
 void Note(const std::string& call, std::string path, const std::string& detail = "")
 {
-    if (path.rfind(g_watched, 0) == 0 && !g_watched.empty())
-        g_calls.push_back(std::regex_replace(call + " " + path.substr(g_watched.size()) + detail,
-                                             std::regex("\\.new-[0-9-]+"), ".new-*"));
+    if (path.rfind(g_watched, 0) != 0 || g_watched.empty())
+        return;
+    std::string line = call + " " + path.substr(g_watched.size()) + detail;
+    for (std::size_t at = line.find(".new-"); at != std::string::npos; at = line.find(".new-", at + 1))
+        line.replace(at + 5, line.find_first_not_of("0123456789-", at + 5) - (at + 5), "*");
+    g_calls.push_back(line);
 }
 
 std::string PathOf(int fd)
