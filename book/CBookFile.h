@@ -2,8 +2,8 @@
 // Every call opens the book, reads what it needs and closes it again.
 #pragma once
 
-#include "platform/framework/CFile.h"
-#include "platform/framework/CString.h"
+#include "platform/core/CFile.h"
+#include "platform/core/CString.h"
 
 class CBookFile : public CFile
 {

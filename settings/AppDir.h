@@ -2,6 +2,6 @@
 // program's path holds no backslash. Set once while the main window opens.
 #pragma once
 
-#include "platform/framework/CString.h"
+#include "platform/core/CString.h"
 
 extern CString g_strAppDir;

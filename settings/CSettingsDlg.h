@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/framework/CDialog.h"
-#include "platform/framework/CTime.h"
+#include "platform/core/CTime.h"
 #include "settings/SettingsRecord.h"
 
 class CSettingsDlg : public CDialog

@@ -1,7 +1,7 @@
 // What every start does with the settings: ask for them once, chime, register the daily start.
 #include "settings/StartupSettings.h"
 
-#include "platform/core/Sound.h"
+#include "platform/sound/Sound.h"
 #include "settings/AppDir.h"
 #include "settings/CSettingsDlg.h"
 

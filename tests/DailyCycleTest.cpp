@@ -28,15 +28,15 @@
 #include <utility>
 #include <vector>
 
-#include "platform/core/AtJobService.h"
+#include "platform/dailystart/AtJobService.h"
 #include "platform/core/Clock.h"
-#include "platform/core/Command.h"
+#include "platform/dailystart/Command.h"
 #include "platform/core/Paths.h"
-#include "platform/core/ReplacingStartService.h"
-#include "platform/core/Scheduler.h"
-#include "platform/core/SoundPlayers.h"
-#include "platform/core/StartAtTimeServices.h"
-#include "platform/core/SystemdTimerService.h"
+#include "platform/dailystart/ReplacingStartService.h"
+#include "platform/dailystart/Scheduler.h"
+#include "platform/sound/SoundPlayers.h"
+#include "platform/dailystart/StartAtTimeServices.h"
+#include "platform/dailystart/SystemdTimerService.h"
 #include "platform/framework/CWinApp.h"
 #include "platform/testing/ScriptedUser.h"
 #include "platform/testing/TestEnvironment.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/core/Paths.h"
-#include "platform/framework/CFile.h"
+#include "platform/core/CFile.h"
 #include "platform/testing/TestEnvironment.h"
 #include "tests/TestFiles.h"
 

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "platform/core/Command.h"
+#include "platform/dailystart/Command.h"
 #include "platform/core/Paths.h"
 #include "platform/core/ProgramFiles.h"
-#include "platform/framework/CString.h"
+#include "platform/core/CString.h"
 #include "platform/testing/TestEnvironment.h"
 
 namespace

@@ -14,7 +14,7 @@
 #include "platform/testing/ScriptedUser.h"
 #include "platform/testing/TestEnvironment.h"
 #include "platform/window/MessageLoop.h"
-#include "platform/window/SyntheticInput.h"
+#include "platform/testing/SyntheticInput.h"
 #include "res/Resources.h"
 #include "res/resource.h"
 #include "tests/TestFiles.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "book/CBookFile.h"
-#include "platform/core/Command.h"
+#include "platform/dailystart/Command.h"
 #include "platform/core/Paths.h"
 #include "platform/core/Utf8.h"
 #include "tests/TestFiles.h"

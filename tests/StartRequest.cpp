@@ -18,7 +18,7 @@
 
 #include "platform/core/ModulePath.h"
 #include "platform/core/Paths.h"
-#include "platform/core/StartAtTime.h"
+#include "platform/dailystart/StartAtTime.h"
 
 int main(int argc, char** argv)
 {

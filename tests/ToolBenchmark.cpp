@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Command.h"
+#include "platform/dailystart/Command.h"
 
 namespace
 {

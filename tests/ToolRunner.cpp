@@ -9,7 +9,7 @@
 
 #include <chrono>
 
-#include "platform/core/Command.h"
+#include "platform/dailystart/Command.h"
 #include "tests/TestFiles.h"
 
 namespace

@@ -1,7 +1,7 @@
 // Data exchange: control objects attached, check boxes and time fields moved to and from members.
 #include "platform/framework/CDataExchange.h"
 
-#include "platform/framework/CTime.h"
+#include "platform/core/CTime.h"
 #include "platform/framework/CWnd.h"
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control)

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/framework/CCmdTarget.h"
-#include "platform/framework/ResourceHandle.h"
+#include "platform/core/ResourceHandle.h"
 
 class CWnd;
 

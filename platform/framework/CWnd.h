@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/framework/CCmdTarget.h"
-#include "platform/framework/CString.h"
+#include "platform/core/CString.h"
 #include "platform/window/WinUser.h"
 
 class CDataExchange;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Sound.h"
-#include "platform/core/StartAtTime.h"
+#include "platform/sound/Sound.h"
+#include "platform/dailystart/StartAtTime.h"
 
 class RecordingStartAtTime : public StartAtTimeService
 {

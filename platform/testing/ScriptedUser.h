@@ -15,7 +15,7 @@
 
 #include "platform/core/Utf8.h"
 #include "platform/shell/Shell.h"
-#include "platform/window/SyntheticInput.h"
+#include "platform/testing/SyntheticInput.h"
 #include "platform/window/WinUser.h"
 
 // A window's own text.

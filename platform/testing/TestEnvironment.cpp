@@ -12,7 +12,7 @@
 
 #include "platform/core/Clock.h"
 #include "platform/core/ModulePath.h"
-#include "platform/framework/CTime.h"
+#include "platform/core/CTime.h"
 #include "platform/testing/RecordingServices.h"
 #include "platform/testing/ScriptedUser.h"
 #include "platform/window/MessageLoop.h"

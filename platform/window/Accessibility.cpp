@@ -6,7 +6,7 @@
 #include <QPlainTextEdit>
 #include <QToolBar>
 
-#include "platform/window/DialogWidget.h"
+#include "platform/window/dialog/DialogWidget.h"
 #include "platform/window/Window.h"
 
 namespace

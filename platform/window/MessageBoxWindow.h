@@ -2,7 +2,7 @@
 // window that shows it. However it is closed, it ends with IDOK.
 #pragma once
 
-#include "platform/window/DialogWindow.h"
+#include "platform/window/dialog/DialogWindow.h"
 
 struct MessageBoxWindow : DialogWindow {
     LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "platform/window/DialogWindow.h"
+#include "platform/window/dialog/DialogWindow.h"
 #include "platform/window/WindowState.h"
 
 namespace

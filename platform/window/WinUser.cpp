@@ -4,8 +4,8 @@
 
 #include <QApplication>
 
-#include "platform/window/DialogWindow.h"
-#include "platform/window/MenuBarControl.h"
+#include "platform/window/dialog/DialogWindow.h"
+#include "platform/window/controls/MenuBarControl.h"
 #include "platform/window/MessageBoxWindow.h"
 
 LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

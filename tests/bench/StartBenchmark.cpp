@@ -17,7 +17,7 @@
 #include <string>
 
 #include "platform/core/Paths.h"
-#include "platform/core/StartAtTime.h"
+#include "platform/dailystart/StartAtTime.h"
 #include "platform/testing/TestEnvironment.h"
 #include "platform/testing/VirtualScreen.h"
 #include "platform/window/MessageLoop.h"

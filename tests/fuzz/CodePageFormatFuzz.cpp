@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/core/CodePage.h"
-#include "platform/framework/CString.h"
+#include "platform/core/CString.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace

@@ -1,10 +1,10 @@
 // Push buttons and check boxes as Qt buttons.
-#include "platform/window/ButtonControl.h"
+#include "platform/window/controls/ButtonControl.h"
 
 #include <QCheckBox>
 #include <QPushButton>
 
-#include "platform/window/DialogWindow.h"
+#include "platform/window/dialog/DialogWindow.h"
 
 LRESULT ButtonControl::Proc(UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -1,5 +1,5 @@
 // The framework's one resource module, set at the program's start.
-#include "platform/framework/ResourceHandle.h"
+#include "platform/core/ResourceHandle.h"
 
 namespace
 {

@@ -1,12 +1,12 @@
 // The menu bar as a Qt tool bar with drop-down tool buttons and Qt menus.
-#include "platform/window/MenuBarControl.h"
+#include "platform/window/controls/MenuBarControl.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
 
-#include "platform/window/DialogWindow.h"
+#include "platform/window/dialog/DialogWindow.h"
 #include "platform/window/Menu.h"
 
 namespace

@@ -1,6 +1,6 @@
 // The start-at-time service over the system's schedulers: new start first, then the
 // program's other starts removed everywhere, then a look at what is pending.
-#include "platform/core/ReplacingStartService.h"
+#include "platform/dailystart/ReplacingStartService.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -16,8 +16,8 @@
 
 #include "platform/core/Clock.h"
 #include "platform/core/ProgramFiles.h"
-#include "platform/core/Scheduler.h"
-#include "platform/core/StartAtTimeServices.h"
+#include "platform/dailystart/Scheduler.h"
+#include "platform/dailystart/StartAtTimeServices.h"
 
 namespace
 {

@@ -1,5 +1,5 @@
 // Dialog units in pixels, and the dialog font they are measured in.
-#include "platform/window/DialogUnits.h"
+#include "platform/window/dialog/DialogUnits.h"
 
 #include <QApplication>
 #include <QFont>

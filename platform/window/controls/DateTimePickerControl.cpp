@@ -1,6 +1,6 @@
 // The date field as a Qt date editor with a drop-down calendar, and the time field as a Qt
 // time editor with up-down arrows.
-#include "platform/window/DateTimePickerControl.h"
+#include "platform/window/controls/DateTimePickerControl.h"
 
 #include <QCalendarWidget>
 #include <QDateEdit>
@@ -9,7 +9,7 @@
 #include <QRegularExpression>
 #include <QTimeEdit>
 
-#include "platform/window/DialogWindow.h"
+#include "platform/window/dialog/DialogWindow.h"
 #include "platform/window/LocalDates.h"
 
 namespace

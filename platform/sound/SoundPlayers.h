@@ -1,6 +1,6 @@
 // Inside the sound player: the desktop's player.
 #pragma once
 
-#include "platform/core/Sound.h"
+#include "platform/sound/Sound.h"
 
 SoundPlayer& PlatformSoundPlayer();

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/window/DialogLayout.h"
-#include "platform/window/DialogUnits.h"
+#include "platform/window/dialog/DialogLayout.h"
+#include "platform/window/dialog/DialogUnits.h"
 #include "platform/window/Window.h"
 
 class QEventLoop;

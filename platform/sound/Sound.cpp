@@ -1,5 +1,5 @@
 // PlaySound: a sound file by path, handed to the player without waiting.
-#include "platform/core/Sound.h"
+#include "platform/sound/Sound.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 #include "platform/core/Paths.h"
 #include "platform/core/ProgramFiles.h"
 #include "platform/core/RegularFile.h"
-#include "platform/core/SoundPlayers.h"
+#include "platform/sound/SoundPlayers.h"
 
 namespace
 {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/StartAtTime.h"
+#include "platform/dailystart/StartAtTime.h"
 
 class Scheduler;
 

@@ -1,5 +1,5 @@
 // The text box as a Qt plain-text editor, with the device's soft line breaks read back.
-#include "platform/window/EditControl.h"
+#include "platform/window/controls/EditControl.h"
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "platform/window/DialogWindow.h"
+#include "platform/window/dialog/DialogWindow.h"
 
 namespace
 {

@@ -1,6 +1,6 @@
 // The start-at-time service's entry: requests checked on the caller's thread, and carried
 // out in order on a thread of the platform's own.
-#include "platform/core/StartAtTime.h"
+#include "platform/dailystart/StartAtTime.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -19,7 +19,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/ModulePath.h"
 #include "platform/core/Paths.h"
-#include "platform/core/StartAtTimeServices.h"
+#include "platform/dailystart/StartAtTimeServices.h"
 
 namespace
 {

@@ -1,6 +1,6 @@
 // The at scheduler: jobs made, found and removed with at's own tools, which are asked
 // again when they give up while the queue changes under them.
-#include "platform/core/AtJobService.h"
+#include "platform/dailystart/AtJobService.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -12,8 +12,8 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/core/Command.h"
-#include "platform/core/StartAtTimeServices.h"
+#include "platform/dailystart/Command.h"
+#include "platform/dailystart/StartAtTimeServices.h"
 
 namespace
 {

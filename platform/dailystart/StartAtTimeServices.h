@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/StartAtTime.h"
+#include "platform/dailystart/StartAtTime.h"
 
 // The instant of a local date-time in the C library's time zone. A time that the clock
 // skips at a change to daylight saving is read with the offset from before the change, so

@@ -1,9 +1,9 @@
 // The month calendar as a Qt calendar.
-#include "platform/window/MonthCalendarControl.h"
+#include "platform/window/controls/MonthCalendarControl.h"
 
 #include <QCalendarWidget>
 
-#include "platform/window/DialogWindow.h"
+#include "platform/window/dialog/DialogWindow.h"
 #include "platform/window/LocalDates.h"
 
 LRESULT MonthCalendarControl::Proc(UINT message, WPARAM wParam, LPARAM lParam)

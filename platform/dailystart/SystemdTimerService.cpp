@@ -1,6 +1,6 @@
 // The systemd scheduler: unit files written whole, and the user's service manager told of
 // them where it answers.
-#include "platform/core/SystemdTimerService.h"
+#include "platform/dailystart/SystemdTimerService.h"
 
 #include <cctype>
 #include <cstdio>
@@ -11,9 +11,9 @@
 #include <optional>
 #include <sstream>
 
-#include "platform/core/Command.h"
+#include "platform/dailystart/Command.h"
 #include "platform/core/FileReplacement.h"
-#include "platform/core/StartAtTimeServices.h"
+#include "platform/dailystart/StartAtTimeServices.h"
 #include "platform/core/Utf8.h"
 
 namespace

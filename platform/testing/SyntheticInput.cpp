@@ -1,6 +1,6 @@
 // Synthetic input through Qt's test events: mouse clicks and key presses reach the widgets
 // the way the desktop's do.
-#include "platform/window/SyntheticInput.h"
+#include "platform/testing/SyntheticInput.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -18,9 +18,9 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
-#include "platform/window/DialogWindow.h"
+#include "platform/window/dialog/DialogWindow.h"
 #include "platform/window/LocalDates.h"
-#include "platform/window/MenuBarControl.h"
+#include "platform/window/controls/MenuBarControl.h"
 
 namespace
 {

@@ -1,5 +1,5 @@
 // Running another program with a time limit, its input fed and its output gathered without blocking.
-#include "platform/core/Command.h"
+#include "platform/dailystart/Command.h"
 
 #include <fcntl.h>
 #include <poll.h>

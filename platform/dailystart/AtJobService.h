@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Scheduler.h"
+#include "platform/dailystart/Scheduler.h"
 
 class AtJobService : public Scheduler
 {

@@ -1,5 +1,5 @@
 // Dialog controls grown to their content, and the reading box given the window's room.
-#include "platform/window/DialogLayout.h"
+#include "platform/window/dialog/DialogLayout.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>

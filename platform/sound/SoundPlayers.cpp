@@ -1,6 +1,6 @@
 // The desktop's event-sound player, libcanberra: it plays a file on the desktop's sound
 // server (or ALSA) in the background and returns at once.
-#include "platform/core/SoundPlayers.h"
+#include "platform/sound/SoundPlayers.h"
 
 #include <alsa/asoundlib.h>
 #include <canberra.h>

@@ -1,5 +1,5 @@
 // Static texts and pictures as Qt labels.
-#include "platform/window/StaticControl.h"
+#include "platform/window/controls/StaticControl.h"
 
 #include <QImage>
 #include <QLabel>
@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/window/DialogWindow.h"
+#include "platform/window/dialog/DialogWindow.h"
 
 void StaticControl::SetText(const std::wstring& newText)
 {

@@ -1,6 +1,6 @@
 // Inside the start-at-time service: local date-times made instants, and the platform's
 // service over the schedulers that the machine offers.
-#include "platform/core/StartAtTimeServices.h"
+#include "platform/dailystart/StartAtTimeServices.h"
 
 #include <signal.h>
 
@@ -9,11 +9,11 @@
 #include <fstream>
 #include <utility>
 
-#include "platform/core/AtJobService.h"
+#include "platform/dailystart/AtJobService.h"
 #include "platform/core/Clock.h"
-#include "platform/core/Command.h"
-#include "platform/core/ReplacingStartService.h"
-#include "platform/core/SystemdTimerService.h"
+#include "platform/dailystart/Command.h"
+#include "platform/dailystart/ReplacingStartService.h"
+#include "platform/dailystart/SystemdTimerService.h"
 
 namespace
 {

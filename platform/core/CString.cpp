@@ -1,5 +1,5 @@
 // The framework's wide string: device formatting rules, string resources, code-page text.
-#include "platform/framework/CString.h"
+#include "platform/core/CString.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -9,7 +9,7 @@
 
 #include "platform/core/CodePage.h"
 #include "platform/core/Resources.h"
-#include "platform/framework/ResourceHandle.h"
+#include "platform/core/ResourceHandle.h"
 
 namespace
 {

@@ -1,5 +1,5 @@
 // The framework's time value, converted with the C library's local time.
-#include "platform/framework/CTime.h"
+#include "platform/core/CTime.h"
 
 #include "platform/core/Clock.h"
 

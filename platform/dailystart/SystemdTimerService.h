@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Scheduler.h"
+#include "platform/dailystart/Scheduler.h"
 
 class SystemdTimerService : public Scheduler
 {

@@ -1,6 +1,6 @@
 // The framework's binary file on POSIX descriptors: regular files only, failures as results,
 // and created files replaced whole.
-#include "platform/framework/CFile.h"
+#include "platform/core/CFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

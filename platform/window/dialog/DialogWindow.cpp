@@ -1,5 +1,5 @@
 // Dialog windows: built from a template with their controls, and run modally.
-#include "platform/window/DialogWindow.h"
+#include "platform/window/dialog/DialogWindow.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -9,15 +9,15 @@
 #include <algorithm>
 
 #include "platform/window/Accessibility.h"
-#include "platform/window/ButtonControl.h"
-#include "platform/window/DateTimePickerControl.h"
-#include "platform/window/DialogWidget.h"
-#include "platform/window/EditControl.h"
+#include "platform/window/controls/ButtonControl.h"
+#include "platform/window/controls/DateTimePickerControl.h"
+#include "platform/window/dialog/DialogWidget.h"
+#include "platform/window/controls/EditControl.h"
 #include "platform/window/Hooks.h"
 #include "platform/window/IconImage.h"
-#include "platform/window/MonthCalendarControl.h"
+#include "platform/window/controls/MonthCalendarControl.h"
 #include "platform/window/ReadingZoom.h"
-#include "platform/window/StaticControl.h"
+#include "platform/window/controls/StaticControl.h"
 #include "platform/window/WindowState.h"
 
 namespace

@@ -1,11 +1,11 @@
 // The dialog window's widget: the device's keys as commands.
-#include "platform/window/DialogWidget.h"
+#include "platform/window/dialog/DialogWidget.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>
 
-#include "platform/window/DialogWindow.h"
+#include "platform/window/dialog/DialogWindow.h"
 
 DialogWidget::DialogWidget(DialogWindow* window, QWidget* owner)
     : QWidget(owner, (window->exStyle & WS_EX_APPWINDOW) ? Qt::Window : Qt::Dialog), m_window(window)
