@@ -1,8 +1,7 @@
-// The yardstick of a start: a plain Qt program with the main window's controls (a date
-// field with its calendar, a text box, a button, a caption, a picture, a hidden calendar
-// and hidden buttons, and a menu bar), shown as soon as it is built.
+// The yardstick of a start: a plain Qt program with the controls the main window shows (a
+// caption, a picture, a date field with its drop-down calendar, a text box, a button and a
+// menu bar), and nothing hidden, shown as soon as it is built.
 #include <QApplication>
-#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QDialog>
 #include <QLabel>
@@ -32,9 +31,6 @@ int main(int argc, char* argv[])
     auto* picture = new QLabel(&dialog);
     picture->setPixmap(logo);
     picture->setGeometry(0, 0, 36, 36);
-    (new QCalendarWidget(&dialog))->hide();
-    for (const char* caption : {"Settings", "About", "<<", "<", ">", ">>"})
-        (new QPushButton(QString::fromLatin1(caption), &dialog))->hide();
     auto* bar = new QToolBar(&dialog);
     auto* options = new QToolButton(bar);
     options->setText(QStringLiteral("&Options"));
