@@ -8,14 +8,15 @@
 
 LRESULT ButtonControl::Proc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* box = qobject_cast<QCheckBox*>(widget);
     switch (message) {
         case BM_GETCHECK:
-            return box != nullptr && box->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+            return checked ? BST_CHECKED : BST_UNCHECKED;
         case BM_SETCHECK:
-            // Setting the state, unlike the user's click, sends no notification.
-            if (box != nullptr)
-                box->setChecked(wParam == BST_CHECKED);
+            // Setting the state, unlike the user's click, sends no notification. Only a check
+            // box has one.
+            checked = (style & 0x0F) == BS_AUTOCHECKBOX && wParam == BST_CHECKED;
+            if (auto* box = qobject_cast<QCheckBox*>(widget))
+                box->setChecked(checked);
             return 0;
         default:
             return Window::Proc(message, wParam, lParam);
@@ -33,8 +34,11 @@ std::unique_ptr<Window> ButtonControl::Create(DialogWindow* dialog, const Dialog
 {
     auto control = std::make_unique<ButtonControl>();
     QAbstractButton* button = nullptr;
+    ButtonControl* self = control.get();
     if ((item.style & 0x0F) == BS_AUTOCHECKBOX) {
-        button = new QCheckBox(dialog->widget);
+        auto* box = new QCheckBox(dialog->widget);
+        QObject::connect(box, &QCheckBox::toggled, box, [self](bool on) { self->checked = on; });
+        button = box;
     } else {
         auto* push = new QPushButton(dialog->widget);
         push->setDefault((item.style & 0x0F) == BS_DEFPUSHBUTTON);
@@ -42,7 +46,6 @@ std::unique_ptr<Window> ButtonControl::Create(DialogWindow* dialog, const Dialog
         button = push;
     }
     control->Adopt(button);
-    Window* self = control.get();
     QObject::connect(button, &QAbstractButton::clicked, button,
                      [dialog, self] { SendCommand(dialog, self->id, BN_CLICKED, self); });
     return control;

@@ -1,5 +1,6 @@
 // A push button or a check box of a dialog: a click reaches the dialog as BN_CLICKED; the
-// program reads and sets a check box with BM_GETCHECK and BM_SETCHECK.
+// program reads and sets a check box with BM_GETCHECK and BM_SETCHECK. A button its window
+// keeps hidden has no widget, and keeps its text and state all the same.
 #pragma once
 
 #include <memory>
@@ -13,4 +14,6 @@ struct ButtonControl : Window {
     void SetText(const std::wstring& text) override;
 
     static std::unique_ptr<Window> Create(DialogWindow* dialog, const DialogItemTemplate& item);
+
+    bool checked = false;  // a check box's state, as the user or the program left it
 };

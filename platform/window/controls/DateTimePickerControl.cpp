@@ -10,7 +10,6 @@
 #include <QTimeEdit>
 
 #include "platform/window/dialog/DialogWindow.h"
-#include "platform/window/LocalDates.h"
 
 namespace
 {
@@ -124,8 +123,6 @@ std::unique_ptr<Window> DateTimePickerControl::Create(DialogWindow* dialog, cons
 {
     auto control = std::make_unique<DateTimePickerControl>();
     DateTimePickerControl* self = control.get();
-    // The field starts at the current local date-time.
-    control->value = Now();
     if ((item.style & DTS_TIMEFORMAT) == DTS_TIMEFORMAT) {
         auto* edit = new QTimeEdit(TimeOf(control->value), dialog->widget);
         control->Adopt(edit);

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "platform/window/LocalDates.h"
 #include "platform/window/Window.h"
 
 class QDate;
@@ -17,7 +18,8 @@ struct DateTimePickerControl : Window {
 
     static std::unique_ptr<Window> Create(DialogWindow* dialog, const DialogItemTemplate& item);
 
-    SYSTEMTIME value{};
+    // The field starts at the current local date-time.
+    SYSTEMTIME value = Now();
 
 private:
     LRESULT GetSystemTime(SYSTEMTIME* st) const;

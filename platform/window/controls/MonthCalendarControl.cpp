@@ -1,10 +1,7 @@
-// The month calendar as a Qt calendar.
+// The month calendar's selection, within the dates a date control takes.
 #include "platform/window/controls/MonthCalendarControl.h"
 
-#include <QCalendarWidget>
-
-#include "platform/window/dialog/DialogWindow.h"
-#include "platform/window/LocalDates.h"
+#include <algorithm>
 
 LRESULT MonthCalendarControl::Proc(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -20,44 +17,19 @@ LRESULT MonthCalendarControl::Proc(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT MonthCalendarControl::GetCurSel(SYSTEMTIME* st) const
 {
-    auto* calendar = qobject_cast<QCalendarWidget*>(widget);
-    if (st == nullptr || calendar == nullptr)
+    if (st == nullptr)
         return FALSE;
     *st = SYSTEMTIME{};
-    SetDate(*st, calendar->selectedDate());
+    SetDate(*st, m_selected);
     return TRUE;
 }
 
-// Setting the selection, unlike the user's pick, sends no notification; a date that does
-// not exist leaves it as it was.
+// Setting the selection sends no notification; a date that does not exist leaves it as it
+// was, and one outside the range is taken as the range's nearest end.
 LRESULT MonthCalendarControl::SetCurSel(const SYSTEMTIME* st)
 {
-    auto* calendar = qobject_cast<QCalendarWidget*>(widget);
-    if (st == nullptr || calendar == nullptr || !DateOf(*st).isValid())
+    if (st == nullptr || !DateOf(*st).isValid())
         return FALSE;
-    const QSignalBlocker quiet(calendar);
-    calendar->setSelectedDate(DateOf(*st));
+    m_selected = std::clamp(DateOf(*st), kFirstControlDate, kLastControlDate);
     return TRUE;
-}
-
-void MonthCalendarControl::Notify(int code)
-{
-    NMSELCHANGE change{};
-    change.nmhdr.code = code;
-    GetCurSel(&change.stSelStart);
-    change.stSelEnd = change.stSelStart;
-    SendNotify(this, &change.nmhdr);
-}
-
-std::unique_ptr<Window> MonthCalendarControl::Create(DialogWindow* dialog)
-{
-    auto control = std::make_unique<MonthCalendarControl>();
-    auto* calendar = new QCalendarWidget(dialog->widget);
-    control->Adopt(calendar);
-    calendar->setDateRange(kFirstControlDate, kLastControlDate);
-    calendar->setSelectedDate(DateOf(Now()));
-    MonthCalendarControl* self = control.get();
-    QObject::connect(calendar, &QCalendarWidget::selectionChanged, calendar, [self] { self->Notify(MCN_SELCHANGE); });
-    QObject::connect(calendar, &QCalendarWidget::activated, calendar, [self] { self->Notify(MCN_SELECT); });
-    return control;
 }

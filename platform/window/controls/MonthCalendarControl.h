@@ -1,20 +1,20 @@
-// A month calendar: the program reads its selection with MCM_GETCURSEL; a change of the
-// selection reaches the dialog as MCN_SELCHANGE, a date the user picks as MCN_SELECT.
+// A month calendar: the program reads its selection with MCM_GETCURSEL and sets it with
+// MCM_SETCURSEL. The program's windows keep theirs hidden, so it is never built as a widget:
+// it is its selection alone, which no user can change, and it sends no notification.
 #pragma once
 
-#include <memory>
+#include <QDate>
 
+#include "platform/window/LocalDates.h"
 #include "platform/window/Window.h"
-
-struct DialogWindow;
 
 struct MonthCalendarControl : Window {
     LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    static std::unique_ptr<Window> Create(DialogWindow* dialog);
-
 private:
     LRESULT GetCurSel(SYSTEMTIME* st) const;
     LRESULT SetCurSel(const SYSTEMTIME* st);
-    void Notify(int code);
+
+    // The calendar opens on the current local date.
+    QDate m_selected = DateOf(Now());
 };

@@ -22,11 +22,6 @@ QSize ContentSize(QWidget* widget)
     return widget->minimumSizeHint().expandedTo(QSize(0, 0));
 }
 
-bool Shown(const Window* control)
-{
-    return (control->style & WS_VISIBLE) != 0;
-}
-
 // Whether a is above b in the template: its middle above b's top, their columns shared.
 bool Above(const QRect& a, const QRect& b)
 {
@@ -100,7 +95,7 @@ QSize DialogLayout::Arrange(QSize extra, std::vector<QRect>& laid) const
     for (size_t i = 0; i < count; ++i) {
         const QRect& r = m_placed[i].rect;
         QSize size = r.size();
-        if (Shown(m_placed[i].control) && m_placed[i].control->widget != nullptr) {
+        if (m_placed[i].control->widget != nullptr) {
             const QSize need = ContentSize(m_placed[i].control->widget);
             size = size.expandedTo(need);
             // A line of text is as tall as its text, so it never reaches into the next row.
@@ -128,19 +123,17 @@ QSize DialogLayout::Arrange(QSize extra, std::vector<QRect>& laid) const
     const auto overlap = [&](size_t j, int gap) { return m_placed[j].control == readingBox ? 0 : std::max(0, -gap); };
     for (size_t i : byTop)
         for (size_t j : byTop)
-            if (Shown(m_placed[j].control) && Above(m_placed[j].rect, m_placed[i].rect))
+            if (Above(m_placed[j].rect, m_placed[i].rect))
                 down[i] = std::max(down[i], down[j] + laid[j].bottom() - m_placed[j].rect.bottom() +
                                                 overlap(j, m_placed[i].rect.top() - m_placed[j].rect.bottom() - 1));
     for (size_t i : byLeft)
         for (size_t j : byLeft)
-            if (Shown(m_placed[j].control) && LeftOf(m_placed[j].rect, m_placed[i].rect))
+            if (LeftOf(m_placed[j].rect, m_placed[i].rect))
                 right[i] = std::max(right[i], right[j] + laid[j].right() - m_placed[j].rect.right() +
                                                   overlap(j, m_placed[i].rect.left() - m_placed[j].rect.right() - 1));
     QSize total = templateSize;
     for (size_t i = 0; i < count; ++i) {
         laid[i].translate(right[i], down[i]);
-        if (!Shown(m_placed[i].control))
-            continue;
         const QRect& r = m_placed[i].rect;
         total = total.expandedTo(QSize(laid[i].right() + 1 + std::max(0, templateSize.width() - r.right() - 1),
                                        laid[i].bottom() + 1 + std::max(0, templateSize.height() - r.bottom() - 1)));
@@ -148,8 +141,7 @@ QSize DialogLayout::Arrange(QSize extra, std::vector<QRect>& laid) const
     // The reading box ends where a control below it begins.
     for (size_t i = 0; box != nullptr && i < count; ++i)
         for (size_t j = 0; j < count; ++j)
-            if (m_placed[i].control == readingBox && Shown(m_placed[j].control) && Above(*box, m_placed[j].rect) &&
-                laid[j].intersects(laid[i]))
+            if (m_placed[i].control == readingBox && Above(*box, m_placed[j].rect) && laid[j].intersects(laid[i]))
                 laid[i].setBottom(laid[j].top() - 1);
     return total;
 }

@@ -16,7 +16,7 @@ class DialogLayout
 public:
     explicit DialogLayout(const Window& window) : m_window(window) {}
 
-    // Takes a template control at its rectangle in pixels, as the template places it.
+    // Takes a shown template control at its rectangle in pixels, as the template places it.
     void Place(Window* control, const QRect& rect);
     // Places the controls for the window's size; returns the size the controls need.
     QSize Lay();

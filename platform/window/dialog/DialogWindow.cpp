@@ -9,16 +9,16 @@
 #include <algorithm>
 
 #include "platform/window/Accessibility.h"
-#include "platform/window/controls/ButtonControl.h"
-#include "platform/window/controls/DateTimePickerControl.h"
-#include "platform/window/dialog/DialogWidget.h"
-#include "platform/window/controls/EditControl.h"
 #include "platform/window/Hooks.h"
 #include "platform/window/IconImage.h"
-#include "platform/window/controls/MonthCalendarControl.h"
 #include "platform/window/ReadingZoom.h"
-#include "platform/window/controls/StaticControl.h"
 #include "platform/window/WindowState.h"
+#include "platform/window/controls/ButtonControl.h"
+#include "platform/window/controls/DateTimePickerControl.h"
+#include "platform/window/controls/EditControl.h"
+#include "platform/window/controls/MonthCalendarControl.h"
+#include "platform/window/controls/StaticControl.h"
+#include "platform/window/dialog/DialogWidget.h"
 
 namespace
 {
@@ -30,25 +30,28 @@ std::vector<DialogWindow*>& Living()
     return windows;
 }
 
+// A control the template hides is made without a widget: nothing shows it, so it answers
+// the program from the state it keeps, and costs the window's start nothing on the screen.
 std::unique_ptr<Window> CreateControl(DialogWindow* dialog, const DialogItemTemplate& item, HINSTANCE module)
 {
+    const bool shown = item.style & WS_VISIBLE;
     switch (item.windowClass) {
         case ControlClass::Button:
-            return ButtonControl::Create(dialog, item);
+            return shown ? ButtonControl::Create(dialog, item) : std::make_unique<ButtonControl>();
         case ControlClass::Edit:
-            return EditControl::Create(dialog, item);
+            return shown ? EditControl::Create(dialog, item) : std::make_unique<EditControl>();
         case ControlClass::Static:
-            return StaticControl::Create(dialog, item, module);
+            return shown ? StaticControl::Create(dialog, item, module) : std::make_unique<StaticControl>();
         case ControlClass::DateTimePicker:
-            return DateTimePickerControl::Create(dialog, item);
+            return shown ? DateTimePickerControl::Create(dialog, item) : std::make_unique<DateTimePickerControl>();
         case ControlClass::MonthCalendar:
-            return MonthCalendarControl::Create(dialog);
+            return std::make_unique<MonthCalendarControl>();
     }
     return nullptr;
 }
 
-// What every control of a template has: its place in dialog units, its id, styles and
-// text. A control without the visible style exists and answers requests, but is never shown.
+// What every control of a template has: its id, styles and text, and, when it is shown, its
+// place in dialog units.
 void PlaceControl(DialogWindow* dialog, Window* control, const DialogItemTemplate& item)
 {
     control->parent = dialog;
@@ -56,16 +59,18 @@ void PlaceControl(DialogWindow* dialog, Window* control, const DialogItemTemplat
     control->style = item.style;
     control->exStyle = item.exStyle;
     control->enabled = !(item.style & WS_DISABLED);
-    control->widget->setEnabled(control->enabled);
-    const DialogUnits& u = dialog->units;
-    const QRect rect(u.X(item.x), u.Y(item.y), u.X(item.cx), u.Y(item.cy));
-    control->widget->setGeometry(rect);
-    dialog->layout.Place(control, rect);
-    if (!(item.style & WS_TABSTOP))
-        control->widget->setFocusPolicy(static_cast<Qt::FocusPolicy>(control->widget->focusPolicy() & ~Qt::TabFocus));
     if (item.text != nullptr && (item.style & 0x1F) != SS_BITMAP)
         control->SetText(item.text);
-    control->widget->setVisible(item.style & WS_VISIBLE);
+    QWidget* widget = control->widget;
+    if (widget == nullptr)
+        return;
+    widget->setEnabled(control->enabled);
+    const DialogUnits& u = dialog->units;
+    const QRect rect(u.X(item.x), u.Y(item.y), u.X(item.cx), u.Y(item.cy));
+    widget->setGeometry(rect);
+    dialog->layout.Place(control, rect);
+    if (!(item.style & WS_TABSTOP))
+        widget->setFocusPolicy(static_cast<Qt::FocusPolicy>(widget->focusPolicy() & ~Qt::TabFocus));
 }
 
 }  // namespace
@@ -161,7 +166,7 @@ DialogWindow* DialogWindow::Create(HINSTANCE module, const DialogTemplate& dialo
 
     for (const DialogItemTemplate& item : dialogTemplate.items) {
         std::unique_ptr<Window> control = CreateControl(dialog, item, module);
-        if (control == nullptr || control->widget == nullptr)
+        if (control == nullptr)
             continue;
         PlaceControl(dialog, control.get(), item);
         MakeAccessible(control.get(), item, dialogTemplate.items);
