@@ -2,11 +2,9 @@
 // time editor with up-down arrows.
 #include "platform/window/controls/DateTimePickerControl.h"
 
-#include <QCalendarWidget>
+#include <QChildEvent>
 #include <QDateEdit>
-#include <QEvent>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QTimeEdit>
 
 #include "platform/window/dialog/DialogWindow.h"
@@ -14,35 +12,55 @@
 namespace
 {
 
+// The format with each run of a letter replaced as change gives it for the run.
+template <class Change>
+QString WithRuns(const QString& format, QChar letter, Change change)
+{
+    QString out;
+    for (qsizetype i = 0; i < format.size();) {
+        qsizetype end = i;
+        while (end < format.size() && format[end] == format[i])
+            ++end;
+        const QString run = format.mid(i, end - i);
+        out += format[i] == letter ? change(run) : run;
+        i = end;
+    }
+    return out;
+}
+
 // The short date of the desktop's locale, with the full year, so that typing a year
 // never has to guess its century.
 QString ShortDateFormat()
 {
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
-    format.replace(twoDigitYear, QStringLiteral("yyyy"));
-    return format;
+    return WithRuns(QLocale().dateFormat(QLocale::ShortFormat), QLatin1Char('y'),
+                    [](const QString& run) { return run.size() == 2 ? QStringLiteral("yyyy") : run; });
 }
 
 // The locale's short time of day, with seconds, which the value keeps.
 QString TimeFormat()
 {
-    QString format = QLocale().timeFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("ss")))
-        format.replace(QRegularExpression(QStringLiteral("(m+)")), QStringLiteral("\\1:ss"));
-    return format;
+    const QString format = QLocale().timeFormat(QLocale::ShortFormat);
+    if (format.contains(QLatin1String("ss")))
+        return format;
+    return WithRuns(format, QLatin1Char('m'), [](const QString& run) { return run + QLatin1String(":ss"); });
 }
 
-// Keeps the drop-down calendar's right edge on the field's right edge.
+// Keeps the drop-down calendar's right edge on the field's right edge. The field makes its
+// calendar, a pop-up window of its own, when it is first opened.
 class RightAlignPopup : public QObject
 {
 public:
-    explicit RightAlignPopup(QDateEdit* edit) : QObject(edit), m_edit(edit) {}
+    explicit RightAlignPopup(QDateEdit* edit) : QObject(edit), m_edit(edit) { edit->installEventFilter(this); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show) {
+        if (watched == m_edit) {
+            QObject* child =
+                event->type() == QEvent::ChildPolished ? static_cast<QChildEvent*>(event)->child() : nullptr;
+            if (child != nullptr && static_cast<QWidget*>(child)->isWindow())
+                child->installEventFilter(this);
+        } else if (event->type() == QEvent::Show) {
             auto* popup = static_cast<QWidget*>(watched);
             const QPoint fieldRight = m_edit->mapToGlobal(QPoint(m_edit->width(), m_edit->height()));
             popup->move(fieldRight.x() - popup->width(), fieldRight.y());
@@ -138,7 +156,7 @@ std::unique_ptr<Window> DateTimePickerControl::Create(DialogWindow* dialog, cons
     edit->setDisplayFormat(ShortDateFormat());
     edit->setCalendarPopup(true);
     if (item.style & DTS_RIGHTALIGN)
-        edit->calendarWidget()->window()->installEventFilter(new RightAlignPopup(edit));
+        new RightAlignPopup(edit);
     QObject::connect(edit, &QDateEdit::dateChanged, edit, [self](const QDate& date) { self->OnUserChangedDate(date); });
     return control;
 }
