@@ -1,4 +1,4 @@
-// What an icon handle points to: the images of one icon group.
+// What an icon handle points to: the images of one icon group, decoded when first asked for.
 #pragma once
 
 #include <QIcon>
@@ -8,11 +8,13 @@
 #include "platform/core/Resources.h"
 
 struct IconImage {
-    // The sizes a title bar and a panel show, decoded when the icon is loaded.
-    mutable QIcon icon;
-    // The larger sizes, for task switchers and docks, are decoded by Complete: after the
-    // window is on the screen, so that they do not hold up its start.
-    mutable std::vector<const ImageResource*> later;
-    // Adds the larger sizes; false when there were none left to add.
-    bool Complete() const;
+    // Every image of the group, each size once: the first image of a size is the one kept.
+    // A window asks for them only after its first frame, so they never hold up its start.
+    const QIcon& Images() const;
+
+    // The group's resources not yet decoded.
+    mutable std::vector<const ImageResource*> pending;
+
+private:
+    mutable QIcon m_icon;
 };

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/window/ResourceImages.h"
 #include "platform/window/dialog/DialogWindow.h"
 
 void StaticControl::SetText(const std::wstring& newText)
@@ -27,22 +28,27 @@ std::unique_ptr<Window> StaticControl::Create(DialogWindow* dialog, const Dialog
     if ((item.style & 0x1F) == SS_BITMAP) {
         // The picture shows its bitmap from the control's top left: at its own size, or as
         // large as the box where the desktop's font makes the box larger, drawn for the
-        // screen's scale from the largest image it needs.
+        // screen's scale from the largest image it needs. Only that image is decoded.
         if (const ImageResource* bitmap = FindBitmap(module, item.imageId)) {
-            QImage image;
-            image.loadFromData(bitmap->data, static_cast<int>(bitmap->size), "BMP");
-            const int side = std::max(image.width(), std::min(dialog->units.X(item.cx), dialog->units.Y(item.cy)));
+            const auto widthOf = [](const ImageResource& resource) {
+                const std::vector<QSize> sizes = ImageSizes(resource);
+                return sizes.empty() ? 0 : sizes.front().width();
+            };
+            const ImageResource* chosen = bitmap;
+            int width = widthOf(*bitmap);
+            const int side = std::max(width, std::min(dialog->units.X(item.cx), dialog->units.Y(item.cy)));
             const qreal scale = label->devicePixelRatioF();
             const int pixels = static_cast<int>(std::lround(side * scale));
             for (const ImageResource& other : module->bitmaps) {
-                if (image.width() >= pixels)
+                if (width >= pixels)
                     break;
-                if (other.id != item.imageId)
-                    continue;
-                QImage larger;
-                if (larger.loadFromData(other.data, static_cast<int>(other.size)) && larger.width() > image.width())
-                    image = larger;
+                if (other.id == item.imageId && widthOf(other) > width) {
+                    chosen = &other;
+                    width = widthOf(other);
+                }
             }
+            const std::vector<QImage> images = DecodeImages(*chosen);
+            QImage image = images.empty() ? QImage() : images.front();
             if (!image.isNull() && image.width() != pixels)
                 image = image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
             image.setDevicePixelRatio(scale);

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QTimer>
 
 #include "platform/window/dialog/DialogWindow.h"
 
@@ -42,6 +43,17 @@ void DialogWidget::resizeEvent(QResizeEvent* event)
         m_window->layout.Lay();
         m_laying = false;
     }
+}
+
+// The window's icon, which the first frame does not show, is decoded once that frame is drawn.
+void DialogWidget::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (m_painted)
+        return;
+    m_painted = true;
+    if (m_window->bigIcon != nullptr || m_window->smallIcon != nullptr)
+        QTimer::singleShot(0, this, [this] { m_window->ShowIcon(); });
 }
 
 // Enter presses the push button that has the focus, otherwise the default one.

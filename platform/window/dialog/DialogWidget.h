@@ -18,10 +18,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     int FocusedButtonOrDefault() const;
 
     DialogWindow* m_window;
     bool m_laying = false;
+    bool m_painted = false;
 };

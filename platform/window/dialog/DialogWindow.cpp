@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QScreen>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -124,10 +123,9 @@ LRESULT DialogWindow::Proc(UINT message, WPARAM wParam, LPARAM lParam)
             HICON& slot = wParam == ICON_BIG ? bigIcon : smallIcon;
             HICON previous = slot;
             slot = reinterpret_cast<HICON>(lParam);
-            // Qt keeps one icon per window, with every size in it; the big one wins.
-            HICON shown = bigIcon != nullptr ? bigIcon : smallIcon;
-            if (widget != nullptr)
-                widget->setWindowIcon(shown != nullptr ? shown->icon : QIcon());
+            // A window not yet on the screen takes its icon after its first frame.
+            if (widget != nullptr && widget->isVisible())
+                ShowIcon();
             return reinterpret_cast<LRESULT>(previous);
         }
         default:
@@ -200,6 +198,13 @@ DialogWindow* DialogWindow::Create(HINSTANCE module, const DialogTemplate& dialo
     return dialog;
 }
 
+void DialogWindow::ShowIcon() const
+{
+    // Qt keeps one icon per window, with every size in it; the big one wins.
+    HICON shown = bigIcon != nullptr ? bigIcon : smallIcon;
+    widget->setWindowIcon(shown != nullptr ? shown->Images() : QIcon());
+}
+
 void DialogWindow::Remember() const
 {
     if (!layout.resizable || widget == nullptr)
@@ -242,13 +247,6 @@ int DialogWindow::RunModal()
     if (!modalEnded) {
         widget->setWindowModality(Qt::ApplicationModal);
         widget->show();
-        // The icon's larger sizes follow once the window is on the screen.
-        QTimer::singleShot(0, widget, [this] {
-            const bool big = bigIcon != nullptr && bigIcon->Complete();
-            const bool small = smallIcon != nullptr && smallIcon->Complete();
-            if (big || small)
-                widget->setWindowIcon(bigIcon != nullptr ? bigIcon->icon : smallIcon->icon);
-        });
         widget->raise();
         widget->activateWindow();
         CallCbtHooks(HCBT_ACTIVATE, this);

@@ -33,6 +33,8 @@ struct DialogWindow : Window {
     // Whether a handle names a window that exists: a dialog window or one of its controls.
     static bool IsAlive(HWND window);
 
+    // Gives the window's widget the icon set with WM_SETICON, its images decoded.
+    void ShowIcon() const;
     // What the window leaves for the next start: its size, when the user may change it.
     void Remember() const;
 
