@@ -1,19 +1,14 @@
-// Asking the X server or the Wayland compositor for a connection, as the toolkit would,
-// without the toolkit's abort when none answers.
+// The window systems from the environment, and the X server or the Wayland compositor asked
+// for a connection once the toolkit could not start: only then is it worth telling why.
 #include "platform/window/Display.h"
 
-#include <dlfcn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
-#include <QDir>
-#include <QLibraryInfo>
-#include <QStringList>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 namespace
 {
@@ -81,50 +76,17 @@ bool UseSavedDisplay()
     return true;
 }
 
-// Whether the toolkit's plugin for a window system (such as "wayland" or "xcb") can be
-// loaded: a missing plugin, or one whose libraries are missing, would make the toolkit
-// abort. Looked for where the toolkit looks, and kept loaded: the toolkit loads it next.
-bool PluginLoads(const QString& platform)
-{
-    const QString file =
-        QStringLiteral("libq%1.so").arg(platform == QLatin1String("wayland") ? "wayland-generic" : platform);
-    QStringList folders;
-    if (const QString own = qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH"); !own.isEmpty())
-        folders << own;
-    for (const QString& folder : qEnvironmentVariable("QT_PLUGIN_PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts))
-        folders << folder + QLatin1String("/platforms");
-    folders << QLibraryInfo::path(QLibraryInfo::PluginsPath) + QLatin1String("/platforms");
-    for (const QString& folder : folders) {
-        const QByteArray path = QDir(folder).filePath(file).toLocal8Bit();
-        if (::dlopen(path.constData(), RTLD_LAZY | RTLD_LOCAL) != nullptr)
-            return true;
-    }
-    return false;
-}
-
 }  // namespace
 
-bool ChooseWindowPlatform()
+std::string WindowPlatforms()
 {
-    QStringList wanted = qEnvironmentVariable("QT_QPA_PLATFORM").split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    if (wanted.isEmpty()) {
-        // Wayland natively in a Wayland session, X11 otherwise; each stands in for the other.
-        const bool waylandFirst = !Environment("WAYLAND_DISPLAY").empty() &&
-                                  (Environment("XDG_SESSION_TYPE") == "wayland" || Environment("DISPLAY").empty());
-        wanted = waylandFirst ? QStringList{"wayland", "xcb"} : QStringList{"xcb", "wayland"};
-    }
-    QStringList usable;
-    for (const QString& platform : wanted) {
-        const QString name = platform.section(QLatin1Char(':'), 0, 0);
-        if (name.startsWith(QLatin1String("wayland")) ? WaylandAnswers() && PluginLoads(name)
-            : name == QLatin1String("xcb")            ? X11Answers() && PluginLoads(name)
-                                                      : true)
-            usable << platform;
-    }
-    if (usable.isEmpty())
-        return false;
-    ::setenv("QT_QPA_PLATFORM", usable.join(QLatin1Char(';')).toLocal8Bit().constData(), 1);
-    return true;
+    const std::string wanted = Environment("QT_QPA_PLATFORM");
+    if (!wanted.empty())
+        return wanted;
+    const bool wayland = !Environment("WAYLAND_DISPLAY").empty(), x11 = !Environment("DISPLAY").empty();
+    if (wayland && x11)
+        return Environment("XDG_SESSION_TYPE") == "wayland" ? "wayland;xcb" : "xcb;wayland";
+    return wayland ? "wayland" : x11 ? "xcb" : "";
 }
 
 std::string DisplayName()

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/window/Display.h"
 
@@ -22,11 +23,23 @@ std::unique_ptr<QApplication> g_application;
 int g_starts = 0;
 QtMessageHandler g_standardMessages = nullptr;
 
+// The toolkit's messages while it starts wait here: a window system it could not start on
+// says why, which the program's own line says better.
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray file, function, category;
+    int line;
+    QString text;
+};
+std::vector<HeldMessage>* g_held = nullptr;
+
 // A platform that cannot do what a window asks for (such as raising itself on a display
 // without a window manager) says so each time; that is no fault of the program's.
 void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (!message.startsWith(QLatin1String("This plugin does not support")) && g_standardMessages != nullptr)
+    if (g_held != nullptr && type != QtFatalMsg)
+        g_held->push_back({type, context.file, context.function, context.category, context.line, message});
+    else if (!message.startsWith(QLatin1String("This plugin does not support")) && g_standardMessages != nullptr)
         g_standardMessages(type, context, message);
 }
 
@@ -43,6 +56,41 @@ void KeepOffAnAutolaunchedBus()
     ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
 }
 
+// Starts the toolkit on the first of the window systems that works; its own connection to
+// the display is the check that one answers. The toolkit ends the program when none works,
+// so a platform with no screen comes last, to start on instead: a start there is no start.
+bool StartToolkit(int& argc, char** argv)
+{
+    const QString wanted = QString::fromStdString(WindowPlatforms());
+    if (wanted.isEmpty())
+        return false;
+    const QByteArray userChoice = qgetenv("QT_QPA_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", (wanted + QLatin1String(";offscreen")).toLocal8Bit());
+    std::vector<HeldMessage> held;
+    g_held = &held;
+    g_application = std::make_unique<QApplication>(argc, argv);
+    g_held = nullptr;
+    if (userChoice.isEmpty())
+        qunsetenv("QT_QPA_PLATFORM");
+    else
+        qputenv("QT_QPA_PLATFORM", userChoice);
+    QStringList names;
+    for (const QString& platform : wanted.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        names << platform.section(QLatin1Char(':'), 0, 0).toLower();
+    const QString taken = QGuiApplication::platformName();
+    if (!names.contains(taken)) {
+        g_application.reset();
+        return false;
+    }
+    // Where the first window system started, nothing failed, and what the toolkit said stands.
+    for (const HeldMessage& message : taken == names.first() ? held : std::vector<HeldMessage>()) {
+        const QMessageLogContext context(message.file.constData(), message.line, message.function.constData(),
+                                         message.category.constData());
+        QuietMessages(message.type, context, message.text);
+    }
+    return true;
+}
+
 }  // namespace
 
 BOOL StartWindowSystem(int& argc, char** argv)
@@ -52,20 +100,23 @@ BOOL StartWindowSystem(int& argc, char** argv)
         return TRUE;
     }
     const std::string display = DisplayName();
-    if (!DisplayAnswers()) {
-        std::fprintf(stderr, "%s: no display answers (%s), so no window can open\n", program_invocation_short_name,
-                     display.c_str());
-        return FALSE;
-    }
-    if (!ChooseWindowPlatform()) {
-        std::fprintf(stderr, "%s: the toolkit has no working plugin for the display (%s), so no window can open\n",
-                     program_invocation_short_name, display.c_str());
-        return FALSE;
-    }
     KeepOffAnAutolaunchedBus();
-    ++g_starts;
-    g_application = std::make_unique<QApplication>(argc, argv);
     g_standardMessages = qInstallMessageHandler(QuietMessages);
+    bool started = StartToolkit(argc, argv);
+    if (!started) {
+        // Where the display does not answer, the one saved at the registration stands in.
+        const bool answers = DisplayAnswers();
+        started = answers && DisplayName() != display && StartToolkit(argc, argv);
+        if (!started) {
+            // A later start finds the messages as they were.
+            qInstallMessageHandler(g_standardMessages);
+            const char* why = answers ? "the toolkit has no working plugin for the display" : "no display answers";
+            std::fprintf(stderr, "%s: %s (%s), so no window can open\n", program_invocation_short_name, why,
+                         display.c_str());
+            return FALSE;
+        }
+    }
+    ++g_starts;
     // Windows come and go inside modal runs; the last one closing must not end them all.
     QApplication::setQuitOnLastWindowClosed(false);
     // The desktop entry's name ties the windows to the launcher and its icon where the
