@@ -90,11 +90,10 @@ QString PurposeOf(const DialogItemTemplate& item)
                                                                              : QStringLiteral("Text");
         case ControlClass::DateTimePicker:
             return (item.style & DTS_TIMEFORMAT) == DTS_TIMEFORMAT ? QStringLiteral("Time") : QStringLiteral("Date");
-        case ControlClass::MonthCalendar:
-            return QStringLiteral("Calendar");
         case ControlClass::Static:
             return (item.style & 0x1F) == SS_BITMAP ? QStringLiteral("Logo") : QString();
         case ControlClass::Button:
+        case ControlClass::MonthCalendar:  // never shown, so never offered
             return {};
     }
     return {};
