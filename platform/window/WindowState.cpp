@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include <fcntl.h>
-#include <sstream>
+#include <algorithm>
 #include <string>
 
 #include "platform/core/FileReplacement.h"
@@ -44,21 +44,68 @@ std::string ReadSmallFile(const std::string& path)
     return bytes;
 }
 
+// A line read as the C++ streams read words and numbers, without the locale they would load,
+// which would cost the start a quarter of a megabyte.
+class LineReader
+{
+public:
+    explicit LineReader(const std::string& line) : m_line(line) {}
+
+    std::string Word()
+    {
+        Skip();
+        const size_t start = m_at;
+        m_at = std::min(m_line.find_first_of(kSpace, m_at), m_line.size());
+        return m_line.substr(start, m_at - start);
+    }
+
+    // A decimal number, its sign optional, up to the first character that is not a digit. One
+    // larger than any the file may hold is read as a bound that no check lets through.
+    bool Number(long& value)
+    {
+        constexpr long kBound = 100000000;
+        Skip();
+        const bool negative = m_at < m_line.size() && m_line[m_at] == '-';
+        if (m_at < m_line.size() && (m_line[m_at] == '-' || m_line[m_at] == '+'))
+            ++m_at;
+        const size_t digits = m_at;
+        long magnitude = 0;
+        for (; m_at < m_line.size() && m_line[m_at] >= '0' && m_line[m_at] <= '9'; ++m_at)
+            magnitude = std::min(magnitude * 10 + (m_line[m_at] - '0'), kBound);
+        value = negative ? -magnitude : magnitude;
+        return m_at > digits;
+    }
+
+    bool AtEnd()
+    {
+        Skip();
+        return m_at == m_line.size();
+    }
+
+private:
+    static constexpr const char* kSpace = " \t\n\v\f\r";  // the C locale's white space
+
+    void Skip() { m_at = std::min(m_line.find_first_not_of(kSpace, m_at), m_line.size()); }
+
+    const std::string& m_line;
+    size_t m_at = 0;
+};
+
 WindowState Parse(const std::string& bytes)
 {
     WindowState state;
-    std::istringstream lines(bytes);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream words(line);
-        std::string key;
+    for (size_t start = 0; start < bytes.size();) {
+        const size_t end = std::min(bytes.find('\n', start), bytes.size());
+        const std::string line = bytes.substr(start, end - start);
+        start = end + 1;
+        LineReader words(line);
+        const std::string key = words.Word();
         long a = 0, b = 0, c = 0;
-        std::string rest;
-        words >> key;
-        if (key == "zoom" && words >> a && !(words >> rest) && a >= WindowState::kMinZoom && a <= WindowState::kMaxZoom)
+        if (key == "zoom" && words.Number(a) && words.AtEnd() && a >= WindowState::kMinZoom &&
+            a <= WindowState::kMaxZoom)
             state.zoom = static_cast<int>(a);
-        else if (key == "size" && words >> a >> b >> c && !(words >> rest) && a >= 0 && a <= 0xFFFF && b > 0 &&
-                 b <= kMaxSide && c > 0 && c <= kMaxSide)
+        else if (key == "size" && words.Number(a) && words.Number(b) && words.Number(c) && words.AtEnd() && a >= 0 &&
+                 a <= 0xFFFF && b > 0 && b <= kMaxSide && c > 0 && c <= kMaxSide)
             state.sizes[static_cast<int>(a)] = {static_cast<int>(b), static_cast<int>(c)};
     }
     return state;
