@@ -12,45 +12,17 @@
 namespace
 {
 
-// A dialog window as a frame or a dialog. Its hidden controls exist and answer requests,
-// but a screen reader must not offer what the user cannot reach.
-class DialogAccessible : public QAccessibleWidget
-{
-public:
-    DialogAccessible(QWidget* widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
-
-    int childCount() const override { return static_cast<int>(Shown().size()); }
-    QAccessibleInterface* child(int index) const override
-    {
-        const QList<QWidget*> shown = Shown();
-        return index >= 0 && index < shown.size() ? QAccessible::queryAccessibleInterface(shown[index]) : nullptr;
-    }
-    int indexOfChild(const QAccessibleInterface* child) const override
-    {
-        return child != nullptr ? static_cast<int>(Shown().indexOf(qobject_cast<QWidget*>(child->object()))) : -1;
-    }
-
-private:
-    QList<QWidget*> Shown() const
-    {
-        QList<QWidget*> shown;
-        for (QObject* child : widget()->children())
-            if (auto* control = qobject_cast<QWidget*>(child);
-                control != nullptr && !control->isWindow() && !control->isHidden())
-                shown.append(control);
-        return shown;
-    }
-};
-
 QAccessibleInterface* WindowInterface(const QString& /*className*/, QObject* object)
 {
     auto* widget = qobject_cast<QWidget*>(object);
     if (widget == nullptr)
         return nullptr;
+    // A dialog window as a frame or a dialog. The controls it hides have no widget, so a
+    // screen reader finds none that the user cannot reach.
     if (dynamic_cast<DialogWidget*>(widget) != nullptr) {
         const Window* window = Window::Owning(widget);
         const bool application = window != nullptr && (window->exStyle & WS_EX_APPWINDOW);
-        return new DialogAccessible(widget, application ? QAccessible::Window : QAccessible::Dialog);
+        return new QAccessibleWidget(widget, application ? QAccessible::Window : QAccessible::Dialog);
     }
     // The menu bar that a window puts up below its controls.
     if (qobject_cast<QToolBar*>(widget) != nullptr && dynamic_cast<DialogWidget*>(widget->parentWidget()) != nullptr)
