@@ -12,9 +12,9 @@
 #include "platform/testing/MessageRecorder.h"
 #include "platform/testing/RecordingServices.h"
 #include "platform/testing/ScriptedUser.h"
+#include "platform/testing/SyntheticInput.h"
 #include "platform/testing/TestEnvironment.h"
 #include "platform/window/MessageLoop.h"
-#include "platform/testing/SyntheticInput.h"
 #include "res/Resources.h"
 #include "res/resource.h"
 #include "tests/TestFiles.h"
@@ -249,7 +249,8 @@ TEST_F(SettingsWindowTest, TheSettingsWindowFromTheMenu)
 }
 
 // The windows in the styles and sizes of desktops: every control shows its content whole,
-// and none covers another; their date and time fields take no date-time that cannot exist.
+// and none covers another; the date field's calendar drops from its right edge; their date
+// and time fields take no date-time that cannot exist.
 TEST_F(ControlsTest, EveryControlShowsWholeAndApartAndNoBadDateTimeIsTaken)
 {
     m_clock.Set(2026, 3, 21);
@@ -262,7 +263,7 @@ TEST_F(ControlsTest, EveryControlShowsWholeAndApartAndNoBadDateTimeIsTaken)
         // Each window with its date or time field.
         for (const auto& [id, field] : {std::pair{IDD_MAIN, IDC_DATE}, {IDD_SETTINGS, IDC_RUN_TIME}, {IDD_ABOUT, 0}}) {
             SCOPED_TRACE(std::string(style) + " " + std::to_string(points) + " pt, window " + std::to_string(id));
-            Run(id, [&, field = field](WindowView& w) {
+            Run(id, [&, id = id, field = field](WindowView& w) {
                 const std::vector<SeenControl> seen = SeenControls(w.Handle());
                 for (size_t i = 0; i < seen.size(); ++i) {
                     EXPECT_TRUE(seen[i].whole) << "control " << seen[i].id << " cuts its content";
@@ -274,6 +275,11 @@ TEST_F(ControlsTest, EveryControlShowsWholeAndApartAndNoBadDateTimeIsTaken)
                 }
                 if (field == 0)
                     return;
+                RECT box{}, calendar{};
+                if (id == IDD_MAIN && GetWindowRect(w.Control(field), &box)) {
+                    EXPECT_TRUE(UserOpenDropDown(w.Control(field), &calendar));
+                    EXPECT_EQ(std::make_pair(calendar.right, calendar.top), std::make_pair(box.right, box.bottom));
+                }
                 const std::vector<int> before = Fields(w.Time(field));
                 for (const SYSTEMTIME& time : bad) {
                     EXPECT_FALSE(

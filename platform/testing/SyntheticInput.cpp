@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -18,9 +19,9 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
-#include "platform/window/dialog/DialogWindow.h"
 #include "platform/window/LocalDates.h"
 #include "platform/window/controls/MenuBarControl.h"
+#include "platform/window/dialog/DialogWindow.h"
 
 namespace
 {
@@ -110,6 +111,20 @@ BOOL UserPickDateTime(HWND picker, const SYSTEMTIME& value)
         return TRUE;
     }
     return FALSE;
+}
+
+BOOL UserOpenDropDown(HWND picker, RECT* shown)
+{
+    auto* edit = Reachable(picker) ? qobject_cast<QDateEdit*>(picker->widget) : nullptr;
+    if (edit == nullptr || !edit->isEnabled() || shown == nullptr)
+        return FALSE;
+    QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, QPoint(edit->width() - 4, edit->height() / 2));
+    QWidget* popup = edit->calendarWidget()->window();
+    const QRect frame = popup->frameGeometry();
+    *shown = RECT{frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
+    const bool opened = popup->isVisible();
+    popup->hide();
+    return opened ? TRUE : FALSE;
 }
 
 BOOL UserChooseMenuItem(HWND menuBar, UINT command)

@@ -29,6 +29,9 @@ BOOL UserType(HWND control, LPCTSTR keys);
 // A date picked from a date field's drop-down calendar, or a time of day set with a time
 // field's up-down arrows. The rest of the value is not the user's to change.
 BOOL UserPickDateTime(HWND picker, const SYSTEMTIME& value);
+// A date field's drop-down calendar opened with a click on its arrow: shown gets where it
+// opens, and it is closed again.
+BOOL UserOpenDropDown(HWND picker, RECT* shown);
 // A command chosen from a menu bar's drop-down menus.
 BOOL UserChooseMenuItem(HWND menuBar, UINT command);
 // A key pressed with Ctrl held, as the zoom keys are.
