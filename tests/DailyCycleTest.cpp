@@ -28,16 +28,18 @@
 #include <utility>
 #include <vector>
 
-#include "platform/dailystart/AtJobService.h"
 #include "platform/core/Clock.h"
-#include "platform/dailystart/Command.h"
 #include "platform/core/Paths.h"
+#include "platform/dailystart/AtJobService.h"
+#include "platform/dailystart/Command.h"
+#include "platform/dailystart/LocalStartTime.h"
 #include "platform/dailystart/ReplacingStartService.h"
 #include "platform/dailystart/Scheduler.h"
-#include "platform/sound/SoundPlayers.h"
-#include "platform/dailystart/StartAtTimeServices.h"
+#include "platform/dailystart/SchedulerChoice.h"
+#include "platform/dailystart/StartEnvironment.h"
 #include "platform/dailystart/SystemdTimerService.h"
 #include "platform/framework/CWinApp.h"
+#include "platform/sound/SoundPlayers.h"
 #include "platform/testing/ScriptedUser.h"
 #include "platform/testing/TestEnvironment.h"
 #include "platform/testing/VirtualScreen.h"

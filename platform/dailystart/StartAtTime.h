@@ -21,14 +21,6 @@ BOOL CeRunAppAtTime(LPCTSTR appName, const SYSTEMTIME* time);
 // same way, for a few seconds at most.
 bool FinishStartRequests(int timeoutMilliseconds);
 
-// Called by a start that can open no window (no display answers, as at boot before anyone
-// logs in), so that the daily cycle goes on. A start that the platform made for the daily
-// start registers a retry 15 minutes on, for some hours after its daily time, and after
-// the last retry the next day's start at that time; still one start pending, never two.
-// A start the user made changes nothing. Returns when the registration is done, or after
-// a few seconds at most.
-void KeepDailyStartWithoutWindow();
-
 // What carries out the requests: the system's schedulers or, in tests, a record.
 class StartAtTimeService
 {
@@ -41,6 +33,6 @@ public:
     virtual bool RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) = 0;
 };
 
-// Puts a service in place of the one the platform chose; null restores the platform's
-// choice. Returns the one it replaces.
+// Test seam: a service in place of the one the platform chooses (null: the platform's
+// own). Returns the one it replaces.
 StartAtTimeService* SetStartAtTimeService(StartAtTimeService* service);

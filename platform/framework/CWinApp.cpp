@@ -2,7 +2,7 @@
 // the application's own start-up runs.
 #include "platform/framework/CWinApp.h"
 
-#include "platform/dailystart/StartAtTime.h"
+#include "platform/dailystart/StartWithoutWindow.h"
 #include "platform/framework/CWnd.h"
 #include "platform/window/MessageLoop.h"
 
