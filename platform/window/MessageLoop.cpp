@@ -80,16 +80,6 @@ void StopWindowSystem()
         g_application.reset();
 }
 
-int RunMessageLoop()
-{
-    return QApplication::exec();
-}
-
-void PostQuitMessage(int exitCode)
-{
-    QApplication::exit(exitCode);
-}
-
 void SetWindowLocaleForTesting(const char* name)
 {
     QLocale::setDefault(QLocale(QString::fromLatin1(name)));

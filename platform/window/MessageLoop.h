@@ -1,5 +1,5 @@
-// The window system's life: started once before the first window, and the message loop
-// that runs the windows until the program quits.
+// The window system's life: started once before the first window, and stopped after the
+// last.
 #pragma once
 
 #include "platform/core/Types.h"
@@ -9,9 +9,6 @@
 // program can keep it across many runs of the program.
 BOOL StartWindowSystem(int& argc, char** argv);
 void StopWindowSystem();
-// Runs the message loop until PostQuitMessage; returns the exit code given there.
-int RunMessageLoop();
-void PostQuitMessage(int exitCode);
 
 // Test seam: the locale whose formats the date and time fields show ("en_US", say), in
 // place of the desktop's.
