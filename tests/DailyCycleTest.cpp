@@ -39,7 +39,7 @@
 #include "platform/dailystart/StartEnvironment.h"
 #include "platform/dailystart/SystemdTimerService.h"
 #include "platform/framework/CWinApp.h"
-#include "platform/sound/SoundPlayers.h"
+#include "platform/sound/Sound.h"
 #include "platform/testing/ScriptedUser.h"
 #include "platform/testing/TestEnvironment.h"
 #include "platform/testing/VirtualScreen.h"
@@ -111,7 +111,6 @@ protected:
     {
         CeRunAppAtTime(DevicePathFromHostPath(Program()).c_str(), nullptr);
         FinishStartRequests(20000);
-        SetStartAtTimeService(m_recording);
         for (const std::string& program : m_programs)
             for (const std::string& job : m_at.Pending(program).value_or(std::vector<std::string>()))
                 m_at.Remove(program, job);
@@ -141,7 +140,7 @@ protected:
     EnvironmentGuard m_forced{"SOLMIRA_START_SERVICE", "at"};
     EnvironmentGuard m_state{"XDG_STATE_HOME", m_folder.PathOf("state").c_str()};  // the locks
     // The platform's own service, not the record that tests use otherwise.
-    StartAtTimeService* m_recording = SetStartAtTimeService(nullptr);
+    TestSeam<StartAtTimeService*, SetStartAtTimeServiceForTesting> m_platformService{nullptr};
     AtJobService m_at;
     // A copy started while another renames over its file registers "(deleted)".
     std::vector<std::string> m_programs{Program(), Program() + " (deleted)"};
@@ -226,7 +225,7 @@ TEST_F(DailyCycleTest, RealStartsWhileAtsToolsGiveUpNowAndThen)
     for (int run = 0; run < 3; ++run) {
         for (const auto& c : cases) {
             SCOPED_TRACE(std::to_string(run) + ": " + std::to_string(c.now) + (c.autoRun ? " on" : " off"));
-            SetFixedClock(c.now);
+            SetClockForTesting(c.now);
             Start(c.autoRun, c.hour, 30);
             const std::vector<std::string> jobs = JobsOf(Program());
             ASSERT_EQ(jobs.size(), c.queued ? 1u : 0u);

@@ -12,9 +12,9 @@
 #include "platform/testing/MessageRecorder.h"
 #include "platform/testing/RecordingServices.h"
 #include "platform/testing/ScriptedUser.h"
+#include "platform/testing/SyntheticInput.h"
 #include "platform/testing/TestEnvironment.h"
 #include "platform/window/MessageLoop.h"
-#include "platform/testing/SyntheticInput.h"
 #include "res/Resources.h"
 #include "res/resource.h"
 #include "tests/TestFiles.h"
@@ -253,7 +253,7 @@ TEST_F(SettingsWindowTest, TheSettingsWindowFromTheMenu)
 TEST_F(ControlsTest, EveryControlShowsWholeAndApartAndNoBadDateTimeIsTaken)
 {
     m_clock.Set(2026, 3, 21);
-    SetWindowLocaleForTesting("C");  // dates as "21 Mar 2026"
+    const TestSeam<std::string, SetWindowLocaleForTesting> locale("C");  // dates as "21 Mar 2026"
     const SYSTEMTIME bad[] = {At(2026, 13, 10),    At(2026, 4, 31),        At(2100, 2, 29),
                               At(2026, 5, 10, 24), At(2026, 5, 10, 7, 60), At(1600, 5, 10)};
     const std::pair<const char*, int> desktops[] = {{"Fusion", 9}, {"Adwaita", 11}, {"Adwaita", 14}, {"Fusion", 18}};
@@ -286,7 +286,6 @@ TEST_F(ControlsTest, EveryControlShowsWholeAndApartAndNoBadDateTimeIsTaken)
         }
     }
     SetDesktopForTesting(0, nullptr);
-    SetWindowLocaleForTesting("en_US");
 }
 
 }  // namespace

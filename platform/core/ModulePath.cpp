@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <utility>
 #include <vector>
 
 #include "platform/core/Paths.h"
@@ -49,7 +50,7 @@ DWORD GetModuleFileName(HINSTANCE /*module*/, LPTSTR buffer, DWORD size)
     return static_cast<DWORD>(length);
 }
 
-void SetModulePathForTesting(const std::string& hostPath)
+std::string SetModulePathForTesting(std::string hostPath)
 {
-    g_modulePathForTesting = hostPath;
+    return std::exchange(g_modulePathForTesting, std::move(hostPath));
 }

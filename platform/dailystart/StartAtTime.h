@@ -13,7 +13,7 @@
 // refused at once. The platform's own service carries the request out on a thread of its
 // own, in order, after the call returns, so that no window waits for a scheduler; the
 // result then says only that the request was taken. A service put in place with
-// SetStartAtTimeService is called before this returns, and its result is returned.
+// SetStartAtTimeServiceForTesting is called before this returns, and its result is returned.
 BOOL CeRunAppAtTime(LPCTSTR appName, const SYSTEMTIME* time);
 
 // Waits until the requests handed to the platform's own service have been carried out, for
@@ -35,4 +35,4 @@ public:
 
 // Test seam: a service in place of the one the platform chooses (null: the platform's
 // own). Returns the one it replaces.
-StartAtTimeService* SetStartAtTimeService(StartAtTimeService* service);
+StartAtTimeService* SetStartAtTimeServiceForTesting(StartAtTimeService* service);

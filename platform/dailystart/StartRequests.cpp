@@ -159,7 +159,7 @@ bool FinishStartRequests(int timeoutMilliseconds)
     return g_queue.Finish(timeoutMilliseconds);
 }
 
-StartAtTimeService* SetStartAtTimeService(StartAtTimeService* service)
+StartAtTimeService* SetStartAtTimeServiceForTesting(StartAtTimeService* service)
 {
     return std::exchange(g_serviceForTesting, service);
 }

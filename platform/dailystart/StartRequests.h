@@ -22,6 +22,6 @@ constexpr int kEndWaitMilliseconds = 5000;
 
 // Hands a request on: to the queue, which carries it out with the platform's own service
 // after this returns (the result says only that it was taken), or to a service put in place
-// with SetStartAtTimeService, which carries it out before this returns (the
+// with SetStartAtTimeServiceForTesting, which carries it out before this returns (the
 // result is its own).
 bool HandOverStartRequest(const StartRequest& request);

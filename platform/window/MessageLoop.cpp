@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/window/Display.h"
 
@@ -21,6 +22,7 @@ namespace
 std::unique_ptr<QApplication> g_application;
 int g_starts = 0;
 QtMessageHandler g_standardMessages = nullptr;
+std::string g_localeForTesting;
 
 // A platform that cannot do what a window asks for (such as raising itself on a display
 // without a window manager) says so each time; that is no fault of the program's.
@@ -80,7 +82,8 @@ void StopWindowSystem()
         g_application.reset();
 }
 
-void SetWindowLocaleForTesting(const char* name)
+std::string SetWindowLocaleForTesting(std::string name)
 {
-    QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+    QLocale::setDefault(name.empty() ? QLocale::system() : QLocale(QString::fromStdString(name)));
+    return std::exchange(g_localeForTesting, std::move(name));
 }

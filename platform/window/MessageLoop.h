@@ -2,6 +2,8 @@
 // last.
 #pragma once
 
+#include <string>
+
 #include "platform/core/Types.h"
 
 // Starts the window system on the desktop's display, with the program's command line.
@@ -11,5 +13,5 @@ BOOL StartWindowSystem(int& argc, char** argv);
 void StopWindowSystem();
 
 // Test seam: the locale whose formats the date and time fields show ("en_US", say), in
-// place of the desktop's.
-void SetWindowLocaleForTesting(const char* name);
+// place of the desktop's (empty: the desktop's). Returns the one it replaces.
+std::string SetWindowLocaleForTesting(std::string name);
