@@ -84,6 +84,8 @@ inline std::string QueuedTime(const std::string& job)
 // The chime never holds the start up, not even with a file that never opens.
 TEST(SoundTest, PlayingReturnsAtOnce)
 {
+    // The platform's own player, not the record that tests use otherwise.
+    const TestSeam<SoundPlayer*, SetSoundPlayerForTesting> platformPlayer(nullptr);
     ProgramFolder folder;
     // A FIFO never opens: a watchdog opens its other end after 3 s, should a reader wait.
     const std::string fifo = folder.PathOf("slm.wav");

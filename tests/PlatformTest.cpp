@@ -1,13 +1,15 @@
 // The platform layer where a fault could hide: formatting, paths in the device's form, and
-// what the book tool loads.
+// what the programs load at every start.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "platform/dailystart/Command.h"
+#include "platform/core/CString.h"
 #include "platform/core/Paths.h"
 #include "platform/core/ProgramFiles.h"
-#include "platform/core/CString.h"
+#include "platform/dailystart/Command.h"
 #include "platform/testing/TestEnvironment.h"
 
 namespace
@@ -48,14 +50,21 @@ TEST(PathTest, PathsTakeTheDeviceFormAndBack)
     EXPECT_EQ(UserFilesFolder(), "/home/ann/.local/share/solmira");
 }
 
-// The book tool opens no window, so it must not load the window system or what comes with
-// it: a tool that links them starts several times slower.
-TEST(PlatformTest, TheBookToolLoadsNoWindowSystem)
+// What a program links, every start of it loads. The book tool opens no window, so it must
+// not load the window system or what comes with it: a tool that links them starts several
+// times slower. The program loads the sound system only when its chime plays.
+TEST(PlatformTest, EachProgramLoadsOnlyWhatEveryStartNeeds)
 {
-    const CommandResult libraries = RunCommand({"ldd", SOLMIRA_BOOK_TOOL});
-    ASSERT_NE(libraries.output.find("libc.so"), std::string::npos) << libraries.output;
-    for (const char* library : {"libQt", "libicu", "libdbus", "libcanberra", "libasound", "libX"})
-        EXPECT_EQ(libraries.output.find(library), std::string::npos) << library << " in\n" << libraries.output;
+    const std::pair<const char*, std::vector<const char*>> cases[] = {
+        {SOLMIRA_BOOK_TOOL, {"libQt", "libicu", "libdbus", "libcanberra", "libasound", "libX"}},
+        {SOLMIRA_PROGRAM_DIR "/solmira", {"libcanberra", "libasound"}},
+    };
+    for (const auto& [program, unwanted] : cases) {
+        const CommandResult libraries = RunCommand({"ldd", program});
+        ASSERT_NE(libraries.output.find("libc.so"), std::string::npos) << libraries.output;
+        for (const char* library : unwanted)
+            EXPECT_EQ(libraries.output.find(library), std::string::npos) << library << " in\n" << libraries.output;
+    }
 }
 
 }  // namespace
