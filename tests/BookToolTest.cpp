@@ -248,8 +248,8 @@ TEST_F(BookToolTest, ABookIsWrittenWholeOrNotAtAll)
     EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.Path()), {}), 2);
 }
 
-// Without a path, read and show take the book the program itself would read for this
-// user: $SOLMIRA_BOOK, then the user's own book over a folder not theirs, then the
+// Without a path, read and show take $SOLMIRA_BOOK, or else the book the program itself
+// would read for this user: the user's own book over a folder not theirs, then the
 // program's book, beside the tool in a build and in ../lib/solmira in an install. Without
 // a date, read gives today's reading.
 TEST_F(BookToolTest, ReadAndShowFindTheBookTheProgramReads)
