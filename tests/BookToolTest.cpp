@@ -123,7 +123,11 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
         {"{overlong}", Put("overlong.txt", "@@ 0\n\xC0\xAF\n")},
         {"{name}", Put("name.pdb", Patched(Book(), 5, 1))},
         {"{zero}", Put("zero.pdb", Patched(Book(), 7, 0))},
-        {"{inside}", Put("inside.pdb", Patched(Book(), 5, 78 + 8 * 300))}};
+        {"{inside}", Put("inside.pdb", Patched(Book(), 5, 78 + 8 * 300))},
+        {"{link}", m_folder.PathOf("link.txt")},
+        {"{second}", m_folder.PathOf("second.txt")}};
+    fs::create_symlink(files.at("{source}"), files.at("{link}"));
+    fs::create_hard_link(files.at("{source}"), files.at("{second}"));
     const auto expand = [&](std::string text) {
         for (const auto& [from, to] : files)
             text = Replaced(text, from, to);
@@ -156,6 +160,10 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
         {"build into a folder", "build {source} {folder}", 2, "{folder}: ", ""},
         {"build into a FIFO", "build {source} {fifo}", 2, "{fifo}: ", ""},
         {"build into a device", "build {source} /dev/null", 2, "/dev/null: ", ""},
+        // Nor is the source itself, by its name, a link or a second name: the book would take its place.
+        {"build over its source", "build {source} {source}", 2, "{source}: is the source itself", ""},
+        {"build over a link to its source", "build {source} {link}", 2, "{link}: is the source itself", ""},
+        {"build over a second name of its source", "build {source} {second}", 2, "{second}: is the source", ""},
         {"source marker skips a number", "build {skips} {out}", 1, "{skips}:3: ", ""},
         {"source with an overlong encoding", "build {overlong} {out}", 1, "{overlong}:2: ", ""},
         // Each line of check names a problem; the first twenty are told, then how many more.
@@ -223,6 +231,7 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
     }
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_EQ(ReadAll(files.at("{link}")), "@@ 0\nTitle\n");
 }
 
 // A disk that fills up half way: the old book stays, and no new file is left behind.
@@ -239,8 +248,8 @@ TEST_F(BookToolTest, ABookIsWrittenWholeOrNotAtAll)
     EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.Path()), {}), 2);
 }
 
-// Without a path, read and show take the book the program itself would read for this
-// user: $SOLMIRA_BOOK, then the user's own book over a folder not theirs, then the
+// Without a path, read and show take $SOLMIRA_BOOK, or else the book the program itself
+// would read for this user: the user's own book over a folder not theirs, then the
 // program's book, beside the tool in a build and in ../lib/solmira in an install. Without
 // a date, read gives today's reading.
 TEST_F(BookToolTest, ReadAndShowFindTheBookTheProgramReads)

@@ -311,6 +311,42 @@ TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(7));
 }
 
+// The real program with AutoRun on, its file replaced by an upgrade at moments over the
+// first 30 ms of its start, while the loader may still be loading its libraries: each start
+// registers the path it was started from, never "… (deleted)". It is ended by SIGTERM once
+// its job is seen.
+TEST_F(DailyCycleTest, AnUpgradeAsTheProgramStartsKeepsItsPath)
+{
+    const std::string program = Program(), upgrade = Program() + ".new", deleted = Program() + " (deleted)";
+    fs::copy_file(SOLMIRA_PROGRAM_DIR "/solmira", program);
+    // A time of day half a day from now, so that no job comes due while the test runs.
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    m_folder.Write("slm.dat", SettingsBytes(0, 1, {2099, 12, 3, 9, (now.wHour + 12) % 24, 0}));
+    for (int delay = 0; delay <= 30000; delay += 2000) {
+        SCOPED_TRACE("renamed over after " + std::to_string(delay) + " µs");
+        fs::copy_file(SOLMIRA_PROGRAM_DIR "/solmira", upgrade);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            ::execl(program.c_str(), "solmira", nullptr);
+            ::_exit(127);
+        }
+        ::usleep(static_cast<useconds_t>(delay));
+        ASSERT_EQ(std::rename(upgrade.c_str(), program.c_str()), 0);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (m_at.Pending(program).value_or(std::vector<std::string>()).empty() &&
+               std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+        ASSERT_EQ(JobsOf(deleted), std::vector<std::string>());
+        const std::vector<std::string> jobs = JobsOf(program);
+        ASSERT_EQ(jobs.size(), 1u);
+        m_at.Remove(program, jobs[0]);
+    }
+}
+
 // A start for a program in a folder of any name. The at job runs from wherever it was
 // made, even a folder that is gone by then, never before its time, with the display of the
 // registration, and once the program is gone it ends quietly. systemd's units pass its own

@@ -2,6 +2,7 @@
 // fixed clock, a pinned time zone and a temporary program folder. And the windows in the
 // styles and sizes of desktops, each alone.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -177,17 +178,42 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
     });
     RunProgram();
     RunProgram();
-    for (const std::string& state :
-         {std::string("zoom 1000000\nsize 102 99999 99999\n"), std::string("zoom -3x\nsize 102 -400 -400\n"),
-          std::string("size 102 1 1\n"), "zoom 5" + std::string(5000, ' ') + "\n", std::string("zoom\0\xff\n5", 9)}) {
-        SCOPED_TRACE(testing::PrintToString(state.substr(0, 40)));
-        m_folder.Write("state/solmira/windows", state);
+    // What lies in the state file's place, by a row's first letter: f a file, l a link to a
+    // file of the user's, d a folder, p a FIFO; then the file's bytes. A file of its own is
+    // replaced at the close; a link, a file too large, a folder or a FIFO is left as it is.
+    const std::string state = m_folder.PathOf("state/solmira/windows"), other = m_folder.PathOf("other");
+    const std::string large = "zoom 5" + std::string(13000, ' ') + "\n";
+    const auto seen = [&] {
+        return std::to_string(int(std::filesystem::symlink_status(state).type())) +
+               (std::filesystem::is_regular_file(state) ? ReadAll(state) : "");
+    };
+    for (const std::string& row :
+         {std::string("fzoom 1000000\nsize 102 99999 99999\n"), std::string("fzoom -3x\nsize 102 -400 -400\n"),
+          std::string("fsize 102 1 1\n"), std::string("fzoom\0\xff\n5", 10), "f" + large, std::string("lmy notes\n"),
+          "l" + large, std::string("d"), std::string("p")}) {
+        const char kind = row[0];
+        const std::string bytes = row.substr(1);
+        SCOPED_TRACE(testing::PrintToString(row.substr(0, 40)));
+        std::filesystem::remove_all(state);
+        WriteFile(kind == 'f' ? state : other, bytes);
+        if (kind == 'l')
+            std::filesystem::create_symlink(other, state);
+        if (kind == 'd')
+            std::filesystem::create_directory(state);
+        if (kind == 'p')
+            ::mkfifo(state.c_str(), 0600);
+        const std::string before = seen();
         m_user.Expect(kMain, [&](WindowView& w) {
             EXPECT_EQ(points(w), plain);
             EXPECT_EQ(size(w.Handle()), first);
             w.Click(IDOK);
         });
         RunProgram();
+        if (kind == 'f' && bytes != large) {
+            EXPECT_EQ(ReadAll(state).rfind("zoom 0\nsize 102 ", 0), 0u) << ReadAll(state);
+        } else {
+            EXPECT_TRUE(seen() == before) << "replaced";
+        }
     }
     SetDesktopForTesting(0, nullptr);
 }

@@ -2,6 +2,7 @@
 // most, and tells what is wrong with them rather than printing nothing.
 #include "tools/BookCommands.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -73,6 +74,14 @@ int BuildBook(const std::string& sourcePath, const std::string& outPath)
     const FileRefusal unread = ReadRegularFile(sourcePath, "a book's source", source);
     if (unread.status != 0)
         return Refuse(unread.status, unread.message);
+    // The book would take the source's place: by its name, through a link or a second name.
+    struct stat in {
+    };
+    struct stat out {
+    };
+    if (::stat(sourcePath.c_str(), &in) == 0 && ::stat(outPath.c_str(), &out) == 0 && in.st_dev == out.st_dev &&
+        in.st_ino == out.st_ino)
+        return Refuse(kExitUsage, outPath + ": is the source itself; the book needs a name of its own");
     std::vector<std::string> records;
     BookSourceError error;
     if (!ParseBookSource(source, records, error))
