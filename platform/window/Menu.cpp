@@ -1,24 +1,17 @@
 // Menus built from the menu resources of a program, and the calls that read them.
 #include "platform/window/Menu.h"
 
-#include <algorithm>
-#include <cwchar>
 #include <map>
 #include <utility>
 
 namespace
 {
 
-const Menu::Item* ItemOf(HMENU menu, UINT item, UINT flags)
+const Menu::Item* ItemAt(HMENU menu, int position)
 {
-    if (menu == nullptr)
-        return nullptr;
-    if (flags & MF_BYPOSITION)
-        return item < menu->items.size() ? &menu->items[item] : nullptr;
-    for (const Menu::Item& entry : menu->items)
-        if (entry.popup == nullptr && entry.id == item && entry.id != 0)
-            return &entry;
-    return nullptr;
+    return menu != nullptr && position >= 0 && static_cast<size_t>(position) < menu->items.size()
+               ? &menu->items[static_cast<size_t>(position)]
+               : nullptr;
 }
 
 }  // namespace
@@ -47,7 +40,7 @@ HMENU LoadMenu(HINSTANCE module, UINT id)
 
 HMENU GetSubMenu(HMENU menu, int position)
 {
-    const Menu::Item* item = position >= 0 ? ItemOf(menu, static_cast<UINT>(position), MF_BYPOSITION) : nullptr;
+    const Menu::Item* item = ItemAt(menu, position);
     return item != nullptr ? item->popup.get() : nullptr;
 }
 
@@ -58,21 +51,8 @@ int GetMenuItemCount(HMENU menu)
 
 UINT GetMenuItemID(HMENU menu, int position)
 {
-    const Menu::Item* item = position >= 0 ? ItemOf(menu, static_cast<UINT>(position), MF_BYPOSITION) : nullptr;
+    const Menu::Item* item = ItemAt(menu, position);
     if (item == nullptr || item->popup != nullptr)
         return static_cast<UINT>(-1);
     return item->id;
-}
-
-int GetMenuString(HMENU menu, UINT item, LPTSTR buffer, int bufferMax, UINT flags)
-{
-    const Menu::Item* entry = ItemOf(menu, item, flags);
-    if (entry == nullptr)
-        return 0;
-    if (buffer == nullptr || bufferMax <= 0)
-        return static_cast<int>(entry->text.size());
-    const int length = std::min(static_cast<int>(entry->text.size()), bufferMax - 1);
-    std::wmemcpy(buffer, entry->text.data(), static_cast<size_t>(length));
-    buffer[length] = L'\0';
-    return length;
 }

@@ -4,9 +4,9 @@
 
 #include <QApplication>
 
-#include "platform/window/dialog/DialogWindow.h"
-#include "platform/window/controls/MenuBarControl.h"
 #include "platform/window/MessageBoxWindow.h"
+#include "platform/window/controls/MenuBarControl.h"
+#include "platform/window/dialog/DialogWindow.h"
 
 LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -83,11 +83,6 @@ HWND GetDlgItem(HWND window, int id)
     return dialog != nullptr ? dialog->Control(id) : nullptr;
 }
 
-int GetDlgCtrlID(HWND window)
-{
-    return window != nullptr ? window->id : 0;
-}
-
 HWND GetParent(HWND window)
 {
     return window != nullptr ? window->parent : nullptr;
@@ -144,24 +139,15 @@ BOOL IsWindowVisible(HWND window)
 
 LONG GetWindowLong(HWND window, int index)
 {
-    if (window == nullptr)
-        return 0;
-    if (index == GWL_STYLE)
-        return static_cast<LONG>(window->style);
-    if (index == GWL_EXSTYLE)
-        return static_cast<LONG>(window->exStyle);
-    return 0;
+    return window != nullptr && index == GWL_STYLE ? static_cast<LONG>(window->style) : 0;
 }
 
 LONG SetWindowLong(HWND window, int index, LONG value)
 {
-    if (window == nullptr)
+    if (window == nullptr || index != GWL_STYLE)
         return 0;
-    DWORD* slot = index == GWL_STYLE ? &window->style : index == GWL_EXSTYLE ? &window->exStyle : nullptr;
-    if (slot == nullptr)
-        return 0;
-    const LONG previous = static_cast<LONG>(*slot);
-    *slot = static_cast<DWORD>(value);
+    const LONG previous = static_cast<LONG>(window->style);
+    window->style = static_cast<DWORD>(value);
     return previous;
 }
 
@@ -187,11 +173,6 @@ BOOL GetWindowRect(HWND window, RECT* rect)
         frame.moveTopLeft(window->widget->mapToGlobal(QPoint(0, 0)));
     *rect = RECT{frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
     return TRUE;
-}
-
-BOOL GetScrollInfo(HWND window, int bar, SCROLLINFO* info)
-{
-    return window != nullptr && info != nullptr && window->ScrollInfo(bar, *info) ? TRUE : FALSE;
 }
 
 BOOL SetProp(HWND window, LPCTSTR name, HANDLE data)

@@ -38,16 +38,6 @@ struct TBBUTTON {
     INT_PTR iString;  // the caption, a wide string
 };
 
-struct SCROLLINFO {
-    UINT cbSize;
-    UINT fMask;
-    int nMin;
-    int nMax;
-    UINT nPage;
-    int nPos;
-    int nTrackPos;
-};
-
 LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Builds a dialog window and its controls from a template, not yet shown, then sends it
@@ -72,7 +62,6 @@ BOOL IsWindow(HWND window);
 int MessageBox(HWND owner, LPCTSTR text, LPCTSTR caption, UINT type);
 
 HWND GetDlgItem(HWND dialog, int id);
-int GetDlgCtrlID(HWND window);
 // The dialog of a control; the owner of a top-level window.
 HWND GetParent(HWND window);
 // The control that has the keyboard focus in the active window, or null.
@@ -87,7 +76,6 @@ LONG GetWindowLong(HWND window, int index);
 LONG SetWindowLong(HWND window, int index, LONG value);
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 BOOL GetWindowRect(HWND window, RECT* rect);
-BOOL GetScrollInfo(HWND window, int bar, SCROLLINFO* info);
 
 // Named values a window keeps for whoever set them, such as the shell's state of it.
 BOOL SetProp(HWND window, LPCTSTR name, HANDLE data);
@@ -111,8 +99,6 @@ HMENU GetSubMenu(HMENU menu, int position);
 int GetMenuItemCount(HMENU menu);
 // The command of the item at position; 0 for a separator, -1 for a pop-up.
 UINT GetMenuItemID(HMENU menu, int position);
-// Copies the item's text; returns its length.
-int GetMenuString(HMENU menu, UINT item, LPTSTR buffer, int bufferMax, UINT flags);
 
 // Timers: after elapse milliseconds, and every elapse milliseconds after that until
 // KillTimer, the message loop calls proc. A window's timers end with the window.

@@ -50,11 +50,6 @@ void Window::SetText(const std::wstring& newText)
     text = newText;
 }
 
-bool Window::ScrollInfo(int /*bar*/, SCROLLINFO& /*info*/) const
-{
-    return false;
-}
-
 void Window::Adopt(QWidget* newWidget)
 {
     widget = newWidget;

@@ -21,8 +21,6 @@ struct Window {
     virtual LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void SetText(const std::wstring& text);
     virtual std::wstring GetText() const { return text; }
-    // The state of a scroll bar; false when the window has none.
-    virtual bool ScrollInfo(int bar, SCROLLINFO& info) const;
 
     // Makes widget this window's, so that input to it can be traced back to the window.
     void Adopt(QWidget* widget);

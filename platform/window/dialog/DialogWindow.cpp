@@ -9,16 +9,16 @@
 #include <algorithm>
 
 #include "platform/window/Accessibility.h"
-#include "platform/window/controls/ButtonControl.h"
-#include "platform/window/controls/DateTimePickerControl.h"
-#include "platform/window/dialog/DialogWidget.h"
-#include "platform/window/controls/EditControl.h"
 #include "platform/window/Hooks.h"
 #include "platform/window/IconImage.h"
-#include "platform/window/controls/MonthCalendarControl.h"
 #include "platform/window/ReadingZoom.h"
-#include "platform/window/controls/StaticControl.h"
 #include "platform/window/WindowState.h"
+#include "platform/window/controls/ButtonControl.h"
+#include "platform/window/controls/DateTimePickerControl.h"
+#include "platform/window/controls/EditControl.h"
+#include "platform/window/controls/MonthCalendarControl.h"
+#include "platform/window/controls/StaticControl.h"
+#include "platform/window/dialog/DialogWidget.h"
 
 namespace
 {
@@ -113,8 +113,6 @@ LRESULT DialogWindow::Proc(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_COMMAND:
         case WM_NOTIFY:
             return dialogProc != nullptr ? dialogProc(this, message, wParam, lParam) : 0;
-        case WM_GETICON:
-            return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? bigIcon : smallIcon);
         case WM_SETICON: {
             HICON& slot = wParam == ICON_BIG ? bigIcon : smallIcon;
             HICON previous = slot;
