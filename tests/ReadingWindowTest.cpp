@@ -151,7 +151,7 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
     std::pair<int, int> first, grown;
     m_user.Expect(kMain, [&](WindowView& w) {
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(36));
-        EXPECT_FALSE(SHDoneButtonShown(w.Handle()));
+        EXPECT_FALSE(w.DoneButtonShown());
         for (int hidden : {IDC_CALENDAR, IDC_SETTINGS_BUTTON, IDC_ABOUT_BUTTON, IDC_FIRST_BUTTON, IDC_LAST_BUTTON})
             EXPECT_FALSE(w.IsVisible(hidden)) << hidden;
         plain = points(w);

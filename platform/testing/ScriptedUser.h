@@ -45,6 +45,8 @@ public:
     bool IsShown() const { return IsWindowVisible(m_window) != FALSE; }
     // The window that owns this one.
     WindowView Owner() const { return WindowView(GetParent(m_window)); }
+    // Whether the window's Done button is shown, as the shell keeps it.
+    bool DoneButtonShown() const { return GetProp(m_window, kDoneButtonHidden) == nullptr; }
 
     // What the user does. Each fails the test when no user could do it.
     void Click(int id) const { EXPECT_TRUE(UserClick(Control(id))) << "control " << id << " is not shown"; }
@@ -55,7 +57,7 @@ public:
     }
     void ChooseMenuCommand(UINT command) const
     {
-        EXPECT_TRUE(UserChooseMenuItem(SHFindMenuBar(m_window), command)) << "no menu item " << command;
+        EXPECT_TRUE(UserChooseMenuItem(m_window, command)) << "no menu item " << command;
     }
     // What a hidden control would send, which no user can reach: a click of a button, and
     // a change of a calendar's selection.

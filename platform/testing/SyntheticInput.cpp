@@ -18,9 +18,9 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
-#include "platform/window/dialog/DialogWindow.h"
 #include "platform/window/LocalDates.h"
 #include "platform/window/controls/MenuBarControl.h"
+#include "platform/window/dialog/DialogWindow.h"
 
 namespace
 {
@@ -112,16 +112,23 @@ BOOL UserPickDateTime(HWND picker, const SYSTEMTIME& value)
     return FALSE;
 }
 
-BOOL UserChooseMenuItem(HWND menuBar, UINT command)
+BOOL UserChooseMenuItem(HWND window, UINT command)
 {
-    auto* bar = dynamic_cast<MenuBarControl*>(menuBar);
-    QToolButton* button = bar != nullptr && Reachable(bar) ? bar->ButtonFor(command) : nullptr;
-    if (button == nullptr || !button->isEnabled() || button->menu() == nullptr)
-        return FALSE;
-    for (QAction* action : button->menu()->actions()) {
-        if (action->data().toUInt() == command && action->isEnabled()) {
-            action->trigger();
-            return TRUE;
+    const DialogWindow* dialog = AsDialog(window);
+    for (size_t i = 0; dialog != nullptr && i < dialog->controls.size(); ++i) {
+        Window* bar = dialog->controls[i].get();
+        if (dynamic_cast<MenuBarControl*>(bar) == nullptr || !Reachable(bar))
+            continue;
+        // The user opens the button's pop-up and picks the item.
+        for (QToolButton* button : bar->widget->findChildren<QToolButton*>()) {
+            if (!button->isEnabled() || button->menu() == nullptr)
+                continue;
+            for (QAction* action : button->menu()->actions()) {
+                if (action->data().toUInt() == command && action->isEnabled()) {
+                    action->trigger();
+                    return TRUE;
+                }
+            }
         }
     }
     return FALSE;

@@ -29,8 +29,8 @@ BOOL UserType(HWND control, LPCTSTR keys);
 // A date picked from a date field's drop-down calendar, or a time of day set with a time
 // field's up-down arrows. The rest of the value is not the user's to change.
 BOOL UserPickDateTime(HWND picker, const SYSTEMTIME& value);
-// A command chosen from a menu bar's drop-down menus.
-BOOL UserChooseMenuItem(HWND menuBar, UINT command);
+// A command chosen from the drop-down menus of a window's menu bar.
+BOOL UserChooseMenuItem(HWND window, UINT command);
 // A key pressed with Ctrl held, as the zoom keys are.
 BOOL UserControlKey(HWND window, WORD virtualKey);
 

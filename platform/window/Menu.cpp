@@ -1,20 +1,8 @@
-// Menus built from the menu resources of a program, and the calls that read them.
+// Menus built from the menu resources of a program, and their pop-ups.
 #include "platform/window/Menu.h"
 
 #include <map>
 #include <utility>
-
-namespace
-{
-
-const Menu::Item* ItemAt(HMENU menu, int position)
-{
-    return menu != nullptr && position >= 0 && static_cast<size_t>(position) < menu->items.size()
-               ? &menu->items[static_cast<size_t>(position)]
-               : nullptr;
-}
-
-}  // namespace
 
 HMENU LoadMenu(HINSTANCE module, UINT id)
 {
@@ -40,19 +28,7 @@ HMENU LoadMenu(HINSTANCE module, UINT id)
 
 HMENU GetSubMenu(HMENU menu, int position)
 {
-    const Menu::Item* item = ItemAt(menu, position);
-    return item != nullptr ? item->popup.get() : nullptr;
-}
-
-int GetMenuItemCount(HMENU menu)
-{
-    return menu != nullptr ? static_cast<int>(menu->items.size()) : -1;
-}
-
-UINT GetMenuItemID(HMENU menu, int position)
-{
-    const Menu::Item* item = ItemAt(menu, position);
-    if (item == nullptr || item->popup != nullptr)
-        return static_cast<UINT>(-1);
-    return item->id;
+    if (menu == nullptr || position < 0 || static_cast<size_t>(position) >= menu->items.size())
+        return nullptr;
+    return menu->items[static_cast<size_t>(position)].popup.get();
 }

@@ -31,7 +31,7 @@ HWND CreateWindowEx(DWORD /*exStyle*/, LPCTSTR className, LPCTSTR /*windowName*/
                     int /*cx*/, int /*cy*/, HWND parent, int id, HINSTANCE /*module*/, void* /*param*/)
 {
     DialogWindow* dialog = AsDialog(parent);
-    if (dialog == nullptr || className == nullptr || std::wstring(className) != TOOLBARCLASSNAME)
+    if (className == nullptr || std::wstring(className) != TOOLBARCLASSNAME)
         return nullptr;
     std::unique_ptr<MenuBarControl> bar = MenuBarControl::Create(dialog, id, style);
     if (bar == nullptr)

@@ -96,9 +96,6 @@ HICON LoadIcon(HINSTANCE module, UINT id);
 // text) or pop-ups. Menus live as long as the window system.
 HMENU LoadMenu(HINSTANCE module, UINT id);
 HMENU GetSubMenu(HMENU menu, int position);
-int GetMenuItemCount(HMENU menu);
-// The command of the item at position; 0 for a separator, -1 for a pop-up.
-UINT GetMenuItemID(HMENU menu, int position);
 
 // Timers: after elapse milliseconds, and every elapse milliseconds after that until
 // KillTimer, the message loop calls proc. A window's timers end with the window.
