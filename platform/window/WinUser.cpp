@@ -2,8 +2,6 @@
 // so that every kind of window answers in its own Proc.
 #include "platform/window/WinUser.h"
 
-#include <QApplication>
-
 #include "platform/window/MessageBoxWindow.h"
 #include "platform/window/controls/MenuBarControl.h"
 #include "platform/window/dialog/DialogWindow.h"
@@ -58,18 +56,14 @@ BOOL EndDialog(HWND window, int result)
 
 BOOL DestroyWindow(HWND window)
 {
-    DialogWindow* dialog = AsDialog(window);
-    if (dialog == nullptr || !IsWindow(window))
+    // A stale handle is refused before it is looked at.
+    DialogWindow* dialog = DialogWindow::IsAlive(window) ? AsDialog(window) : nullptr;
+    if (dialog == nullptr)
         return FALSE;
     if (dialog->dialogProc != nullptr)
         dialog->dialogProc(dialog, WM_DESTROY, 0, 0);
     delete dialog;
     return TRUE;
-}
-
-BOOL IsWindow(HWND window)
-{
-    return DialogWindow::IsAlive(window) ? TRUE : FALSE;
 }
 
 int MessageBox(HWND owner, LPCTSTR text, LPCTSTR caption, UINT /*type*/)
@@ -83,36 +77,9 @@ HWND GetDlgItem(HWND window, int id)
     return dialog != nullptr ? dialog->Control(id) : nullptr;
 }
 
-HWND GetParent(HWND window)
-{
-    return window != nullptr ? window->parent : nullptr;
-}
-
-HWND GetFocus()
-{
-    QWidget* focus = QApplication::focusWidget();
-    if (focus == nullptr)
-        if (QWidget* active = QApplication::activeModalWidget())
-            focus = active->focusWidget();
-    return focus != nullptr ? Window::Owning(focus) : nullptr;
-}
-
 BOOL SetWindowText(HWND window, LPCTSTR text)
 {
     return static_cast<BOOL>(SendMessage(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)));
-}
-
-int GetWindowText(HWND window, LPTSTR buffer, int bufferMax)
-{
-    if (bufferMax <= 0)
-        return 0;
-    return static_cast<int>(
-        SendMessage(window, WM_GETTEXT, static_cast<WPARAM>(bufferMax), reinterpret_cast<LPARAM>(buffer)));
-}
-
-int GetWindowTextLength(HWND window)
-{
-    return static_cast<int>(SendMessage(window, WM_GETTEXTLENGTH, 0, 0));
 }
 
 BOOL EnableWindow(HWND window, BOOL enable)
@@ -125,16 +92,6 @@ BOOL EnableWindow(HWND window, BOOL enable)
     if (window->widget != nullptr && AsDialog(window) == nullptr)
         window->widget->setEnabled(window->enabled);
     return wasDisabled;
-}
-
-BOOL IsWindowEnabled(HWND window)
-{
-    return window != nullptr && window->enabled ? TRUE : FALSE;
-}
-
-BOOL IsWindowVisible(HWND window)
-{
-    return window != nullptr && window->widget != nullptr && window->widget->isVisible() ? TRUE : FALSE;
 }
 
 LONG GetWindowLong(HWND window, int index)
@@ -181,14 +138,6 @@ BOOL SetProp(HWND window, LPCTSTR name, HANDLE data)
         return FALSE;
     window->properties[name] = data;
     return TRUE;
-}
-
-HANDLE GetProp(HWND window, LPCTSTR name)
-{
-    if (window == nullptr || name == nullptr)
-        return nullptr;
-    const auto found = window->properties.find(name);
-    return found != window->properties.end() ? found->second : nullptr;
 }
 
 BOOL SystemParametersInfo(UINT action, UINT /*param*/, void* value, UINT /*winIni*/)

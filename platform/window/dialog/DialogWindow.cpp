@@ -7,10 +7,11 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/window/Accessibility.h"
-#include "platform/window/Hooks.h"
 #include "platform/window/IconImage.h"
+#include "platform/window/Observers.h"
 #include "platform/window/ReadingZoom.h"
 #include "platform/window/WindowState.h"
 #include "platform/window/controls/ButtonControl.h"
@@ -22,6 +23,8 @@
 
 namespace
 {
+
+ActivationObserver g_activationObserver = nullptr;
 
 // Every dialog window alive, so that a stale handle is refused rather than followed.
 std::vector<DialogWindow*>& Living()
@@ -69,6 +72,11 @@ void PlaceControl(DialogWindow* dialog, Window* control, const DialogItemTemplat
 }
 
 }  // namespace
+
+ActivationObserver SetActivationObserverForTesting(ActivationObserver observer)
+{
+    return std::exchange(g_activationObserver, observer);
+}
 
 QRect WorkArea()
 {
@@ -244,7 +252,8 @@ int DialogWindow::RunModal()
         });
         widget->raise();
         widget->activateWindow();
-        CallCbtHooks(HCBT_ACTIVATE, this);
+        if (g_activationObserver != nullptr)
+            g_activationObserver(this);
         QEventLoop loop;
         modalLoop = &loop;
         if (!modalEnded)
