@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/framework/CDialog.h"
 #include "platform/framework/CWinApp.h"
 #include "platform/testing/MessageRecorder.h"
 #include "platform/testing/RecordingServices.h"
@@ -29,10 +30,7 @@ const std::wstring kSettings = L"Settings";
 const std::wstring kReminder = L"Support Notice";
 const RecordedMessage kOk{WM_COMMAND, IDOK, BN_CLICKED};
 
-void ClickOk(WindowView& w)
-{
-    w.Click(IDOK);
-}
+const auto ClickOk = [](WindowView& w) { w.Click(IDOK); };
 
 // Record k of the book reads "Reading k".
 std::wstring ShownText(int k)
@@ -60,20 +58,16 @@ protected:
 
     int RunProgram() { return AfxWinMain(0, nullptr, ProgramResources()); }
     std::string Settings() const { return ReadAll(m_folder.PathOf("slm.dat")); }
-    // Runs one of the program's windows modally, without its handlers, with the user doing
-    // step in it.
+    // Runs one of the program's windows modally as a plain dialog, without the program's
+    // handlers, with the user doing step in it.
     void Run(UINT id, const std::function<void(WindowView&)>& step)
     {
-        const DialogTemplate& dialogTemplate = *FindDialogTemplate(ProgramResources(), id);
-        m_user.Expect(dialogTemplate.caption, [&step](WindowView& w) {
+        AfxSetResourceHandle(ProgramResources());
+        m_user.Expect(FindDialogTemplate(ProgramResources(), id)->caption, [&step](WindowView& w) {
             step(w);
             EndDialog(w.Handle(), IDOK);
         });
-        const auto noHandlers = [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; };
-        HWND dialog = CreateDialogIndirectParam(ProgramResources(), &dialogTemplate, nullptr, noHandlers, 0);
-        ASSERT_NE(dialog, nullptr);
-        RunModalLoop(dialog);
-        DestroyWindow(dialog);
+        CDialog(id).DoModal();
     }
 
     TimeZoneGuard m_zone{"CET-1CEST,M3.5.0,M10.5.0/3"};
@@ -119,7 +113,7 @@ TEST_F(ReadingWindowTest, TheMissingBookDatesAboutAndTheHiddenControls)
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(182));
         w.PressHiddenButton(IDC_ABOUT_BUTTON);
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT).rfind(L"What is Solmira?", 0), 0u);
-        EXPECT_TRUE(UserType(w.Control(IDC_DATE), L"12312007"));  // month, day and year in turn
+        w.Type(IDC_DATE, L"12312007");  // month, day and year in turn
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(365));
         m_messages.Take();
         w.Key(VK_RETURN);
@@ -151,13 +145,13 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
     std::pair<int, int> first, grown;
     m_user.Expect(kMain, [&](WindowView& w) {
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(36));
-        EXPECT_FALSE(SHDoneButtonShown(w.Handle()));
+        EXPECT_FALSE(w.DoneButtonShown());
         for (int hidden : {IDC_CALENDAR, IDC_SETTINGS_BUTTON, IDC_ABOUT_BUTTON, IDC_FIRST_BUTTON, IDC_LAST_BUTTON})
             EXPECT_FALSE(w.IsVisible(hidden)) << hidden;
         plain = points(w);
         EXPECT_GE(plain, 12) << "the desktop's 14 points stand for the template's 8";
-        EXPECT_TRUE(UserControlKey(w.Handle(), VK_OEM_PLUS));
-        EXPECT_TRUE(UserControlKey(w.Handle(), VK_OEM_PLUS));
+        w.Key(VK_OEM_PLUS, VK_CONTROL);
+        w.Key(VK_OEM_PLUS, VK_CONTROL);
         zoomed = points(w);
         EXPECT_GT(zoomed, plain);
         first = size(w.Handle());
@@ -172,7 +166,7 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
     m_user.Expect(kMain, [&](WindowView& w) {
         EXPECT_EQ(points(w), zoomed);
         EXPECT_EQ(size(w.Handle()), grown);
-        EXPECT_TRUE(UserControlKey(w.Handle(), '0'));
+        w.Key('0', VK_CONTROL);
         EXPECT_EQ(points(w), plain);
         w.Click(IDOK);
     });

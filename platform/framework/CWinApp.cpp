@@ -12,7 +12,7 @@ CWinApp* g_app = nullptr;
 
 }  // namespace
 
-CWinApp::CWinApp(LPCTSTR appName) : m_pszAppName(appName)
+CWinApp::CWinApp()
 {
     g_app = this;
 }

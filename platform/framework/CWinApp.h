@@ -10,7 +10,7 @@ class CWinApp : public CCmdTarget
 {
 public:
     // The program holds exactly one, as a static object.
-    explicit CWinApp(LPCTSTR appName = nullptr);
+    CWinApp();
     ~CWinApp() override;
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
@@ -24,7 +24,6 @@ public:
 
     // Windows made later without an owner are owned by this one.
     CWnd* m_pMainWnd = nullptr;
-    LPCTSTR m_pszAppName;
 };
 
 CWinApp* AfxGetApp();
