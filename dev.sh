@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
-          libcanberra-dev libasound2-dev libxcb1-dev fonts-dejavu-core at systemd)
+          libcanberra-dev libxcb1-dev fonts-dejavu-core at systemd)
 # What the tests of the installed program and its package use besides: the package's
 # tools and checkers, a virtual X server to see the real windows in, and desktops' styles
 # and themes to see them in, and a Wayland compositor with the toolkit's plugin for it.

@@ -1,9 +1,20 @@
 // The program's entry: the framework starts the application object with the program's
-// resources.
+// resources. A start that can open no window ends at once, and keeps its daily start going.
 #include "app/CReadingApp.h"
+#include "platform/dailystart/StartWithoutWindow.h"
+#include "platform/window/MessageLoop.h"
 #include "res/Resources.h"
 
 int main(int argc, char* argv[])
 {
-    return AfxWinMain(argc, argv, ProgramResources());
+    // The window system is started here, before the framework, so that a start without one
+    // is seen here; the framework's own start of it then finds it running.
+    if (!StartWindowSystem(argc, argv)) {
+        // The program cannot run, but its daily start must not end with this start.
+        KeepDailyStartWithoutWindow();
+        return 1;
+    }
+    const int status = AfxWinMain(argc, argv, ProgramResources());
+    StopWindowSystem();
+    return status;
 }

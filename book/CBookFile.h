@@ -2,17 +2,15 @@
 // Every call opens the book, reads what it needs and closes it again.
 #pragma once
 
+#include "book/BookFormat.h"
 #include "platform/core/CFile.h"
 #include "platform/core/CString.h"
 
 class CBookFile : public CFile
 {
 public:
-    // The most text of one record that is read, in bytes: 1 MiB. A day's reading is a page
-    // or two, and the sample book's longest is 748 bytes; a record longer than this is
-    // damaged, or no reading at all. Its first MiB is shown, which the text box lays out
-    // at once, and reading it costs a few MiB however much the record claims.
-    static constexpr DWORD kMaxRecordText = DWORD{1} << 20;
+    // The most text of one record that is read, in bytes (BookFormat.h).
+    static constexpr DWORD kMaxRecordText = kLongestRecordText;
 
     CBookFile() = default;
 

@@ -38,9 +38,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.example.org/solmira/)
 # The libraries come from the program itself; Qt's platform plugins, which it loads
-# by name at start, are in a package of their own.
+# by name at start, are in a package of their own, and so is libcanberra, which it loads
+# by name when the chime first plays.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libcanberra0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 # The daily start needs a user service manager or atd.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "at")

@@ -13,6 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "book/CBookFile.h"
+#include "platform/core/ByteOrder.h"
+#include "platform/core/Paths.h"
+#include "platform/core/Utf8.h"
 #include "platform/testing/TestEnvironment.h"
 #include "tests/TestFiles.h"
 #include "tests/ToolRunner.h"
@@ -69,8 +73,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 // A copy of a book with record index's offset set to value, big-endian as the format has it.
 std::string Patched(std::string bytes, int index, std::uint32_t value)
 {
-    for (int i = 0; i < 4; ++i)
-        bytes.at(78 + 8 * static_cast<std::size_t>(index) + i) = static_cast<char>(value >> (24 - 8 * i));
+    PutBigEndian(&bytes.at(78 + 8 * static_cast<std::size_t>(index)), 4, value);
     return bytes;
 }
 
@@ -123,7 +126,11 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
         {"{overlong}", Put("overlong.txt", "@@ 0\n\xC0\xAF\n")},
         {"{name}", Put("name.pdb", Patched(Book(), 5, 1))},
         {"{zero}", Put("zero.pdb", Patched(Book(), 7, 0))},
-        {"{inside}", Put("inside.pdb", Patched(Book(), 5, 78 + 8 * 300))}};
+        {"{inside}", Put("inside.pdb", Patched(Book(), 5, 78 + 8 * 300))},
+        {"{link}", m_folder.PathOf("link.txt")},
+        {"{second}", m_folder.PathOf("second.txt")}};
+    fs::create_symlink(files.at("{source}"), files.at("{link}"));
+    fs::create_hard_link(files.at("{source}"), files.at("{second}"));
     const auto expand = [&](std::string text) {
         for (const auto& [from, to] : files)
             text = Replaced(text, from, to);
@@ -139,8 +146,8 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
         int terminal = -1;              // the terminal's width (0: it tells none); -1: piped
         const char* columns = nullptr;  // $COLUMNS
     } cases[] = {
-        {"read noise", "read --date 2026-12-06 {noise}", 1, "{noise}: not a sound book: ", ""},
-        {"show noise", "show {noise} 0", 1, "{noise}: record 0 starts past the end of the file", ""},
+        {"read noise", "read --date 2026-12-06 {noise}", 1,
+         "{noise}: record 340 starts past the end of the file (offset 1928751125), so the program shows no text", ""},
         {"list noise", "list {noise}", 1, "{noise}: the file ends inside its header (5000 bytes", ""},
         {"read missing", "read {none}", 2, "{none}: No such file or directory", ""},
         // Every command reads its book the same way: read stands for them, build for the source.
@@ -156,6 +163,10 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
         {"build into a folder", "build {source} {folder}", 2, "{folder}: ", ""},
         {"build into a FIFO", "build {source} {fifo}", 2, "{fifo}: ", ""},
         {"build into a device", "build {source} /dev/null", 2, "/dev/null: ", ""},
+        // Nor is the source itself, by its name, a link or a second name: the book would take its place.
+        {"build over its source", "build {source} {source}", 2, "{source}: is the source itself", ""},
+        {"build over a link to its source", "build {source} {link}", 2, "{link}: is the source itself", ""},
+        {"build over a second name of its source", "build {source} {second}", 2, "{second}: is the source", ""},
         {"source marker skips a number", "build {skips} {out}", 1, "{skips}:3: ", ""},
         {"source with an overlong encoding", "build {overlong} {out}", 1, "{overlong}:2: ", ""},
         // Each line of check names a problem; the first twenty are told, then how many more.
@@ -223,6 +234,46 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
     }
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_EQ(ReadAll(files.at("{link}")), "@@ 0\nTitle\n");
+}
+
+// The window and the tool read the same damaged books alike, record by record: show gives
+// the window's text, or refuses where the window shows none, and list gives each record the
+// offset the window reads and the size of that text (no record holds a zero byte).
+TEST_F(BookToolTest, TheToolReadsDamagedBooksAsTheWindowDoes)
+{
+    const std::string sound = Book(6), path = m_folder.PathOf("damaged.pdb");
+    const std::wstring device = DevicePathFromHostPath(path);
+    const std::uint32_t second = GetBigEndian(&sound[78 + 8 * 2], 4), third = GetBigEndian(&sound[78 + 8 * 3], 4);
+    const std::map<std::string, std::string> books = {
+        {"sound", sound},
+        {"cut inside the header", sound.substr(0, 100)},
+        {"cut inside a record", sound.substr(0, third + 5)},
+        {"a zero offset", Patched(sound, 2, 0)},
+        {"offsets out of order", Patched(Patched(sound, 2, third), 3, second)},
+        {"an offset past the end", Patched(sound, 3, 100000)},
+        {"a huge count", sound.substr(0, 76) + "\xFF\xFF" + sound.substr(78)},
+    };
+    for (const auto& [name, bytes] : books) {
+        SCOPED_TRACE(name);
+        Put("damaged.pdb", bytes);
+        CBookFile window;
+        ASSERT_TRUE(window.OpenBook(device.c_str()));
+        const ToolOutcome list = Run({"list", path});  // refused where the header is cut
+        for (int i = 0; i < 8; ++i) {
+            SCOPED_TRACE("record " + std::to_string(i));
+            const std::string text = Utf8FromWide(window.ReadRecordText(i).Str());
+            const ToolOutcome show = Run({"show", path, std::to_string(i)});
+            EXPECT_EQ(show.out, text);
+            EXPECT_EQ(show.status, text.empty() ? 1 : 0) << show.err;
+            ASSERT_TRUE(window.Open(device.c_str(), CFile::modeRead));
+            const std::string listed = std::to_string(i) + ' ' + std::to_string(window.GetRecordOffset(i)) + ' ' +
+                                       std::to_string(Replaced(text, "\r\n", "\n").size());
+            window.Close();
+            EXPECT_TRUE(list.status != 0 || i >= 6 || list.out.find('\n' + listed + '\n') != std::string::npos)
+                << listed << " not in:\n" + list.out;
+        }
+    }
 }
 
 // A disk that fills up half way: the old book stays, and no new file is left behind.
@@ -239,8 +290,8 @@ TEST_F(BookToolTest, ABookIsWrittenWholeOrNotAtAll)
     EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.Path()), {}), 2);
 }
 
-// Without a path, read and show take the book the program itself would read for this
-// user: $SOLMIRA_BOOK, then the user's own book over a folder not theirs, then the
+// Without a path, read and show take $SOLMIRA_BOOK, or else the book the program itself
+// would read for this user: the user's own book over a folder not theirs, then the
 // program's book, beside the tool in a build and in ../lib/solmira in an install. Without
 // a date, read gives today's reading.
 TEST_F(BookToolTest, ReadAndShowFindTheBookTheProgramReads)

@@ -28,16 +28,18 @@
 #include <utility>
 #include <vector>
 
-#include "platform/dailystart/AtJobService.h"
 #include "platform/core/Clock.h"
-#include "platform/dailystart/Command.h"
 #include "platform/core/Paths.h"
+#include "platform/dailystart/AtJobService.h"
+#include "platform/dailystart/Command.h"
+#include "platform/dailystart/LocalStartTime.h"
 #include "platform/dailystart/ReplacingStartService.h"
 #include "platform/dailystart/Scheduler.h"
-#include "platform/sound/SoundPlayers.h"
-#include "platform/dailystart/StartAtTimeServices.h"
+#include "platform/dailystart/SchedulerChoice.h"
+#include "platform/dailystart/StartEnvironment.h"
 #include "platform/dailystart/SystemdTimerService.h"
 #include "platform/framework/CWinApp.h"
+#include "platform/sound/Sound.h"
 #include "platform/testing/ScriptedUser.h"
 #include "platform/testing/TestEnvironment.h"
 #include "platform/testing/VirtualScreen.h"
@@ -82,6 +84,8 @@ inline std::string QueuedTime(const std::string& job)
 // The chime never holds the start up, not even with a file that never opens.
 TEST(SoundTest, PlayingReturnsAtOnce)
 {
+    // The platform's own player, not the record that tests use otherwise.
+    const TestSeam<SoundPlayer*, SetSoundPlayerForTesting> platformPlayer(nullptr);
     ProgramFolder folder;
     // A FIFO never opens: a watchdog opens its other end after 3 s, should a reader wait.
     const std::string fifo = folder.PathOf("slm.wav");
@@ -109,7 +113,6 @@ protected:
     {
         CeRunAppAtTime(DevicePathFromHostPath(Program()).c_str(), nullptr);
         FinishStartRequests(20000);
-        SetStartAtTimeService(m_recording);
         for (const std::string& program : m_programs)
             for (const std::string& job : m_at.Pending(program).value_or(std::vector<std::string>()))
                 m_at.Remove(program, job);
@@ -139,7 +142,7 @@ protected:
     EnvironmentGuard m_forced{"SOLMIRA_START_SERVICE", "at"};
     EnvironmentGuard m_state{"XDG_STATE_HOME", m_folder.PathOf("state").c_str()};  // the locks
     // The platform's own service, not the record that tests use otherwise.
-    StartAtTimeService* m_recording = SetStartAtTimeService(nullptr);
+    TestSeam<StartAtTimeService*, SetStartAtTimeServiceForTesting> m_platformService{nullptr};
     AtJobService m_at;
     // A copy started while another renames over its file registers "(deleted)".
     std::vector<std::string> m_programs{Program(), Program() + " (deleted)"};
@@ -224,7 +227,7 @@ TEST_F(DailyCycleTest, RealStartsWhileAtsToolsGiveUpNowAndThen)
     for (int run = 0; run < 3; ++run) {
         for (const auto& c : cases) {
             SCOPED_TRACE(std::to_string(run) + ": " + std::to_string(c.now) + (c.autoRun ? " on" : " off"));
-            SetFixedClock(c.now);
+            SetClockForTesting(c.now);
             Start(c.autoRun, c.hour, 30);
             const std::vector<std::string> jobs = JobsOf(Program());
             ASSERT_EQ(jobs.size(), c.queued ? 1u : 0u);
@@ -306,6 +309,42 @@ TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(RunCommand({Program(), "cancel", "self"}, std::string(), 20000).status, 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(7));
+}
+
+// The real program with AutoRun on, its file replaced by an upgrade at moments over the
+// first 30 ms of its start, while the loader may still be loading its libraries: each start
+// registers the path it was started from, never "… (deleted)". It is ended by SIGTERM once
+// its job is seen.
+TEST_F(DailyCycleTest, AnUpgradeAsTheProgramStartsKeepsItsPath)
+{
+    const std::string program = Program(), upgrade = Program() + ".new", deleted = Program() + " (deleted)";
+    fs::copy_file(SOLMIRA_PROGRAM_DIR "/solmira", program);
+    // A time of day half a day from now, so that no job comes due while the test runs.
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    m_folder.Write("slm.dat", SettingsBytes(0, 1, {2099, 12, 3, 9, (now.wHour + 12) % 24, 0}));
+    for (int delay = 0; delay <= 30000; delay += 2000) {
+        SCOPED_TRACE("renamed over after " + std::to_string(delay) + " µs");
+        fs::copy_file(SOLMIRA_PROGRAM_DIR "/solmira", upgrade);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            ::execl(program.c_str(), "solmira", nullptr);
+            ::_exit(127);
+        }
+        ::usleep(static_cast<useconds_t>(delay));
+        ASSERT_EQ(std::rename(upgrade.c_str(), program.c_str()), 0);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (m_at.Pending(program).value_or(std::vector<std::string>()).empty() &&
+               std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+        ASSERT_EQ(JobsOf(deleted), std::vector<std::string>());
+        const std::vector<std::string> jobs = JobsOf(program);
+        ASSERT_EQ(jobs.size(), 1u);
+        m_at.Remove(program, jobs[0]);
+    }
 }
 
 // A start for a program in a folder of any name. The at job runs from wherever it was

@@ -2,12 +2,14 @@
 // fixed clock, a pinned time zone and a temporary program folder. And the windows in the
 // styles and sizes of desktops, each alone.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/framework/CDialog.h"
 #include "platform/framework/CWinApp.h"
 #include "platform/testing/MessageRecorder.h"
 #include "platform/testing/RecordingServices.h"
@@ -28,10 +30,7 @@ const std::wstring kSettings = L"Settings";
 const std::wstring kReminder = L"Support Notice";
 const RecordedMessage kOk{WM_COMMAND, IDOK, BN_CLICKED};
 
-void ClickOk(WindowView& w)
-{
-    w.Click(IDOK);
-}
+const auto ClickOk = [](WindowView& w) { w.Click(IDOK); };
 
 // Record k of the book reads "Reading k".
 std::wstring ShownText(int k)
@@ -59,20 +58,16 @@ protected:
 
     int RunProgram() { return AfxWinMain(0, nullptr, ProgramResources()); }
     std::string Settings() const { return ReadAll(m_folder.PathOf("slm.dat")); }
-    // Runs one of the program's windows modally, without its handlers, with the user doing
-    // step in it.
+    // Runs one of the program's windows modally as a plain dialog, without the program's
+    // handlers, with the user doing step in it.
     void Run(UINT id, const std::function<void(WindowView&)>& step)
     {
-        const DialogTemplate& dialogTemplate = *FindDialogTemplate(ProgramResources(), id);
-        m_user.Expect(dialogTemplate.caption, [&step](WindowView& w) {
+        AfxSetResourceHandle(ProgramResources());
+        m_user.Expect(FindDialogTemplate(ProgramResources(), id)->caption, [&step](WindowView& w) {
             step(w);
             EndDialog(w.Handle(), IDOK);
         });
-        const auto noHandlers = [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; };
-        HWND dialog = CreateDialogIndirectParam(ProgramResources(), &dialogTemplate, nullptr, noHandlers, 0);
-        ASSERT_NE(dialog, nullptr);
-        RunModalLoop(dialog);
-        DestroyWindow(dialog);
+        CDialog(id).DoModal();
     }
 
     TimeZoneGuard m_zone{"CET-1CEST,M3.5.0,M10.5.0/3"};
@@ -118,7 +113,7 @@ TEST_F(ReadingWindowTest, TheMissingBookDatesAboutAndTheHiddenControls)
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(182));
         w.PressHiddenButton(IDC_ABOUT_BUTTON);
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT).rfind(L"What is Solmira?", 0), 0u);
-        EXPECT_TRUE(UserType(w.Control(IDC_DATE), L"12312007"));  // month, day and year in turn
+        w.Type(IDC_DATE, L"12312007");  // month, day and year in turn
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(365));
         m_messages.Take();
         w.Key(VK_RETURN);
@@ -150,13 +145,13 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
     std::pair<int, int> first, grown;
     m_user.Expect(kMain, [&](WindowView& w) {
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(36));
-        EXPECT_FALSE(SHDoneButtonShown(w.Handle()));
+        EXPECT_FALSE(w.DoneButtonShown());
         for (int hidden : {IDC_CALENDAR, IDC_SETTINGS_BUTTON, IDC_ABOUT_BUTTON, IDC_FIRST_BUTTON, IDC_LAST_BUTTON})
             EXPECT_FALSE(w.IsVisible(hidden)) << hidden;
         plain = points(w);
         EXPECT_GE(plain, 12) << "the desktop's 14 points stand for the template's 8";
-        EXPECT_TRUE(UserControlKey(w.Handle(), VK_OEM_PLUS));
-        EXPECT_TRUE(UserControlKey(w.Handle(), VK_OEM_PLUS));
+        w.Key(VK_OEM_PLUS, VK_CONTROL);
+        w.Key(VK_OEM_PLUS, VK_CONTROL);
         zoomed = points(w);
         EXPECT_GT(zoomed, plain);
         first = size(w.Handle());
@@ -171,23 +166,48 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
     m_user.Expect(kMain, [&](WindowView& w) {
         EXPECT_EQ(points(w), zoomed);
         EXPECT_EQ(size(w.Handle()), grown);
-        EXPECT_TRUE(UserControlKey(w.Handle(), '0'));
+        w.Key('0', VK_CONTROL);
         EXPECT_EQ(points(w), plain);
         w.Click(IDOK);
     });
     RunProgram();
     RunProgram();
-    for (const std::string& state :
-         {std::string("zoom 1000000\nsize 102 99999 99999\n"), std::string("zoom -3x\nsize 102 -400 -400\n"),
-          std::string("size 102 1 1\n"), "zoom 5" + std::string(5000, ' ') + "\n", std::string("zoom\0\xff\n5", 9)}) {
-        SCOPED_TRACE(testing::PrintToString(state.substr(0, 40)));
-        m_folder.Write("state/solmira/windows", state);
+    // What lies in the state file's place, by a row's first letter: f a file, l a link to a
+    // file of the user's, d a folder, p a FIFO; then the file's bytes. A file of its own is
+    // replaced at the close; a link, a file too large, a folder or a FIFO is left as it is.
+    const std::string state = m_folder.PathOf("state/solmira/windows"), other = m_folder.PathOf("other");
+    const std::string large = "zoom 5" + std::string(13000, ' ') + "\n";
+    const auto seen = [&] {
+        return std::to_string(int(std::filesystem::symlink_status(state).type())) +
+               (std::filesystem::is_regular_file(state) ? ReadAll(state) : "");
+    };
+    for (const std::string& row :
+         {std::string("fzoom 1000000\nsize 102 99999 99999\n"), std::string("fzoom -3x\nsize 102 -400 -400\n"),
+          std::string("fsize 102 1 1\n"), std::string("fzoom\0\xff\n5", 10), "f" + large, std::string("lmy notes\n"),
+          "l" + large, std::string("d"), std::string("p")}) {
+        const char kind = row[0];
+        const std::string bytes = row.substr(1);
+        SCOPED_TRACE(testing::PrintToString(row.substr(0, 40)));
+        std::filesystem::remove_all(state);
+        WriteFile(kind == 'f' ? state : other, bytes);
+        if (kind == 'l')
+            std::filesystem::create_symlink(other, state);
+        if (kind == 'd')
+            std::filesystem::create_directory(state);
+        if (kind == 'p')
+            ::mkfifo(state.c_str(), 0600);
+        const std::string before = seen();
         m_user.Expect(kMain, [&](WindowView& w) {
             EXPECT_EQ(points(w), plain);
             EXPECT_EQ(size(w.Handle()), first);
             w.Click(IDOK);
         });
         RunProgram();
+        if (kind == 'f' && bytes != large) {
+            EXPECT_EQ(ReadAll(state).rfind("zoom 0\nsize 102 ", 0), 0u) << ReadAll(state);
+        } else {
+            EXPECT_TRUE(seen() == before) << "replaced";
+        }
     }
     SetDesktopForTesting(0, nullptr);
 }
@@ -254,7 +274,7 @@ TEST_F(SettingsWindowTest, TheSettingsWindowFromTheMenu)
 TEST_F(ControlsTest, EveryControlShowsWholeAndApartAndNoBadDateTimeIsTaken)
 {
     m_clock.Set(2026, 3, 21);
-    SetWindowLocaleForTesting("C");  // dates as "21 Mar 2026"
+    const TestSeam<std::string, SetWindowLocaleForTesting> locale("C");  // dates as "21 Mar 2026"
     const SYSTEMTIME bad[] = {At(2026, 13, 10),    At(2026, 4, 31),        At(2100, 2, 29),
                               At(2026, 5, 10, 24), At(2026, 5, 10, 7, 60), At(1600, 5, 10)};
     const std::pair<const char*, int> desktops[] = {{"Fusion", 9}, {"Adwaita", 11}, {"Adwaita", 14}, {"Fusion", 18}};
@@ -275,9 +295,9 @@ TEST_F(ControlsTest, EveryControlShowsWholeAndApartAndNoBadDateTimeIsTaken)
                 }
                 if (field == 0)
                     return;
-                RECT box{}, calendar{};
+                RECT box{};
                 if (id == IDD_MAIN && GetWindowRect(w.Control(field), &box)) {
-                    EXPECT_TRUE(UserOpenDropDown(w.Control(field), &calendar));
+                    const RECT calendar = w.OpenDropDown(field);
                     EXPECT_EQ(std::make_pair(calendar.right, calendar.top), std::make_pair(box.right, box.bottom));
                 }
                 const std::vector<int> before = Fields(w.Time(field));
@@ -292,7 +312,6 @@ TEST_F(ControlsTest, EveryControlShowsWholeAndApartAndNoBadDateTimeIsTaken)
         }
     }
     SetDesktopForTesting(0, nullptr);
-    SetWindowLocaleForTesting("en_US");
 }
 
 }  // namespace

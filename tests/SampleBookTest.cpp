@@ -10,9 +10,10 @@
 #include <vector>
 
 #include "book/CBookFile.h"
-#include "platform/dailystart/Command.h"
+#include "platform/core/ByteOrder.h"
 #include "platform/core/Paths.h"
 #include "platform/core/Utf8.h"
+#include "platform/dailystart/Command.h"
 #include "tests/TestFiles.h"
 
 namespace
@@ -20,14 +21,6 @@ namespace
 
 const std::string kProgramDir = SOLMIRA_PROGRAM_DIR;
 const std::string kBook = kProgramDir + "/solmiraverse.pdb";
-
-std::uint32_t Little(const std::string& bytes, std::size_t at, int size)
-{
-    std::uint32_t value = 0;
-    for (int i = size - 1; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes.at(at + i));
-    return value;
-}
 
 TEST(SampleBookTest, EveryDayHasItsOwnReadingOfTheRightLength)
 {
@@ -60,13 +53,14 @@ TEST(SampleBookTest, TheChimeIsAShortPcmWav)
     ASSERT_GE(wav.size(), 44u);
     EXPECT_LE(wav.size(), 400u * 1024);
     EXPECT_EQ(wav.substr(0, 16) + wav.substr(36, 4), "RIFF" + wav.substr(4, 4) + "WAVEfmt data");
-    EXPECT_EQ(Little(wav, 4, 4), wav.size() - 8);
-    EXPECT_EQ(Little(wav, 20, 2), 1u) << "PCM";
-    const std::uint32_t channels = Little(wav, 22, 2), rate = Little(wav, 24, 4), bits = Little(wav, 34, 2);
+    EXPECT_EQ(GetLittleEndian(&wav[4], 4), wav.size() - 8);
+    EXPECT_EQ(GetLittleEndian(&wav[20], 2), 1u) << "PCM";
+    const std::uint32_t channels = GetLittleEndian(&wav[22], 2), rate = GetLittleEndian(&wav[24], 4),
+                        bits = GetLittleEndian(&wav[34], 2);
     EXPECT_TRUE(channels == 1 || channels == 2);
     EXPECT_EQ(bits, 16u);
-    EXPECT_EQ(Little(wav, 28, 4), rate * channels * bits / 8) << "bytes a second";
-    const double seconds = static_cast<double>(Little(wav, 40, 4)) / (rate * channels * bits / 8);
+    EXPECT_EQ(GetLittleEndian(&wav[28], 4), rate * channels * bits / 8) << "bytes a second";
+    const double seconds = static_cast<double>(GetLittleEndian(&wav[40], 4)) / (rate * channels * bits / 8);
     EXPECT_TRUE(seconds >= 1.5 && seconds <= 4.0) << seconds;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/ByteOrder.h"
 #include "platform/core/Types.h"
 
 inline std::string ReadAll(const std::string& path)
@@ -33,15 +34,12 @@ inline std::vector<std::string> FileNames(const std::string& folder)
 // minute, second and milliseconds, all little-endian.
 inline std::string SettingsBytes(std::uint32_t bell, std::uint32_t autoRun, std::vector<int> runAt)
 {
-    std::string bytes;
-    for (std::uint32_t flag : {bell, autoRun})
-        for (int i = 0; i < 4; ++i)
-            bytes += static_cast<char>((flag >> (8 * i)) & 0xFF);
+    std::string bytes(24, '\0');
+    PutLittleEndian(&bytes[0], 4, bell);
+    PutLittleEndian(&bytes[4], 4, autoRun);
     runAt.resize(8, 0);
-    for (int field : runAt) {
-        bytes += static_cast<char>(field & 0xFF);
-        bytes += static_cast<char>((field >> 8) & 0xFF);
-    }
+    for (std::size_t i = 0; i < runAt.size(); ++i)
+        PutLittleEndian(&bytes[8 + 2 * i], 2, static_cast<std::uint32_t>(runAt[i]));
     return bytes;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "platform/core/Paths.h"
 #include "platform/core/ProgramFiles.h"
 
 namespace
@@ -19,12 +20,6 @@ const char* const kInstalledProgramFolder = "lib/solmira";
 std::string Joined(const std::string& folder, const std::string& name)
 {
     return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-std::string ParentOf(const std::string& folder)
-{
-    const std::string::size_type slash = folder.rfind('/');
-    return slash == std::string::npos || slash == 0 ? "/" : folder.substr(0, slash);
 }
 
 // A build folder holds the program file itself, or at least the book. An install's bin/
@@ -42,7 +37,7 @@ std::string ProgramFolderOfTool(const std::string& toolFolder)
 {
     if (HoldsTheProgram(toolFolder))
         return toolFolder;
-    return Joined(ParentOf(toolFolder), kInstalledProgramFolder);
+    return Joined(FolderOf(toolFolder), kInstalledProgramFolder);
 }
 
 std::string DefaultBookPath()

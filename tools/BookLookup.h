@@ -1,5 +1,5 @@
-// Which book read and show take when they are given none: the one the program itself
-// would read for this user.
+// Which book read and show take when they are given none: $SOLMIRA_BOOK, the tool's own
+// choice, or else the one the program itself would read for this user.
 #pragma once
 
 #include <string>

@@ -1,5 +1,5 @@
-// Reading and writing the tool's files: regular files only, never blocking on a FIFO,
-// never holding more than a book, and writes that are whole or not at all.
+// Reading and writing the tool's files: regular files only, opened as the platform opens
+// them, never holding more than a book, and writes that are whole or not at all.
 #include "tools/RegularFiles.h"
 
 #include <fcntl.h>
@@ -10,7 +10,10 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/core/CFile.h"
 #include "platform/core/FileReplacement.h"
+#include "platform/core/Paths.h"
+#include "platform/core/RegularFile.h"
 #include "tools/ExitStatus.h"
 
 namespace
@@ -51,6 +54,17 @@ FileRefusal RefuseSpecial(const std::string& path, mode_t mode)
     return {};
 }
 
+// Why path did not open, from the error of its open: a file that is no regular one (the
+// platform's EINVAL) is named by its kind.
+FileRefusal OpenRefusal(const std::string& path, int error)
+{
+    struct stat st {
+    };
+    if (error == EINVAL && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return RefuseSpecial(path, st.st_mode);
+    return FromErrno(path, error);
+}
+
 FileRefusal TooLarge(const std::string& path, const char* what)
 {
     return Refused(kExitProblem, path,
@@ -59,18 +73,26 @@ FileRefusal TooLarge(const std::string& path, const char* what)
 
 }  // namespace
 
+FileRefusal OpenBookFile(const std::string& path, CFile& book)
+{
+    if (!book.Open(DevicePathFromHostPath(path).c_str(), CFile::modeRead | CFile::typeBinary))
+        return OpenRefusal(path, errno);
+    if (book.GetLength() > kLargestBook) {
+        book.Close();
+        return TooLarge(path, "a book");
+    }
+    return {};
+}
+
 FileRefusal ReadRegularFile(const std::string& path, const char* what, std::string& bytes)
 {
     bytes.clear();
-    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused just below.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return FromErrno(path, errno);
     struct stat st {
     };
-    FileRefusal refusal = ::fstat(fd, &st) != 0 ? FromErrno(path, errno) : RefuseSpecial(path, st.st_mode);
-    if (refusal.status == 0 && static_cast<std::uint64_t>(st.st_size) > kLargestBook)
-        refusal = TooLarge(path, what);
+    const int fd = OpenRegularFile(path, O_RDONLY, 0, &st);
+    if (fd < 0)
+        return OpenRefusal(path, errno);
+    FileRefusal refusal = static_cast<std::uint64_t>(st.st_size) > kLargestBook ? TooLarge(path, what) : FileRefusal{};
     // A file may hold more than its size says (or grow): reading stops one byte past the
     // limit whatever the size.
     std::vector<char> chunk(1 << 16);

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+class CFile;
+
 // The largest book the tool takes: the largest header (78 + 8 × 65535 bytes) with room
 // for far more text than a year of readings. A larger file is no book, and reading it
 // would only cost memory and time.
@@ -17,9 +19,12 @@ struct FileRefusal {
     std::string message;
 };
 
-// Reads a whole regular file of at most kLargestBook bytes into bytes. A folder, a FIFO,
-// a device or a socket is refused without waiting on it; so is a larger file, before any
-// of it is read. what names the file in the message ("a book", "a book's source").
+// Opens a book for reading as the program opens it, into book. A folder, a FIFO, a device
+// or a socket is refused without waiting on it; so is a file larger than kLargestBook.
+FileRefusal OpenBookFile(const std::string& path, CFile& book);
+
+// Reads a whole regular file of at most kLargestBook bytes into bytes, refused as a book
+// is. what names the file in the message ("a book's source").
 FileRefusal ReadRegularFile(const std::string& path, const char* what, std::string& bytes);
 
 // Writes bytes to path through a new file in the same folder, flushed and renamed into

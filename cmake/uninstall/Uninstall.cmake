@@ -1,6 +1,7 @@
 # The removal of a `cmake --install`: the script lib/solmira/uninstall, which needs no build
-# folder. It removes the files of the install from which it came, and the folders that
-# install made once they are empty; users' files stay. It is written at the end of the
+# folder. It removes the files of the install from which it came, as the install left them,
+# and the folders that install made once they are empty; users' files stay, and so does a
+# file of the install that a user changed or replaced. It is written at the end of the
 # install from the install's own list of files. The package has apt for this and leaves it
 # out (its component is not packaged).
 #
@@ -57,14 +58,23 @@ function(solmira_install_uninstaller)
   configure_file(${_solmira_uninstall_dir}/uninstall.in ${template} @ONLY)
   # After every file: the script, with the list of what the install put in place.
   string(CONFIGURE [[
-# The install's list names its files without DESTDIR, as the prefix holds them.
+# The install's list names its files without DESTDIR, as the prefix holds them, each with
+# the SHA-256 of what it put there (a link's target, a file's bytes): the script removes a
+# file only as the install left it. The script removes itself.
 set(_solmira_script "${CMAKE_INSTALL_PREFIX}/@_solmira_program_dir@/uninstall")
 set(_solmira_lines)
-foreach(_solmira_file IN LISTS CMAKE_INSTALL_MANIFEST_FILES _solmira_script)
-  file(RELATIVE_PATH _solmira_file "${CMAKE_INSTALL_PREFIX}" "${_solmira_file}")
-  if(NOT _solmira_file MATCHES "^\\.\\./")
-    list(APPEND _solmira_lines "file ${_solmira_file}")
+foreach(_solmira_file IN LISTS CMAKE_INSTALL_MANIFEST_FILES)
+  file(RELATIVE_PATH _solmira_path "${CMAKE_INSTALL_PREFIX}" "${_solmira_file}")
+  set(_solmira_file "$ENV{DESTDIR}${_solmira_file}")
+  if(_solmira_path MATCHES "^\\.\\./")
+    continue()
+  elseif(IS_SYMLINK "${_solmira_file}")
+    file(READ_SYMLINK "${_solmira_file}" _solmira_target)
+    string(SHA256 _solmira_sum "${_solmira_target}")
+  else()
+    file(SHA256 "${_solmira_file}" _solmira_sum)
   endif()
+  list(APPEND _solmira_lines "file ${_solmira_sum} ${_solmira_path}")
 endforeach()
 foreach(_solmira_folder IN LISTS _solmira_folders)
   list(FIND _solmira_made_folders "${_solmira_folder}" _solmira_made)

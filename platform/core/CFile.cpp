@@ -1,13 +1,13 @@
-// The framework's binary file on POSIX descriptors: regular files only, failures as results,
-// and created files replaced whole.
+// The framework's binary file on POSIX descriptors: regular files only, read at a position
+// of its own, failures as results, and created files replaced whole.
 #include "platform/core/CFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <new>
 #include <string>
 
@@ -20,7 +20,6 @@
 struct CFile::CreatedFile {
     FileReplacement replacement;
     std::string content;
-    std::string::size_type position = 0;
 };
 
 CFile::CFile() = default;
@@ -33,10 +32,10 @@ CFile::~CFile()
 BOOL CFile::Open(LPCTSTR fileName, UINT openFlags)
 {
     Close();
-    const std::string device = HostPathFromDevicePath(fileName);
-    const std::string path = (openFlags & (modeWrite | modeCreate)) ? HostPathToWrite(device) : HostPathToRead(device);
-    if (path.empty())
+    if ((openFlags & modeWrite) && !(openFlags & modeCreate))
         return FALSE;
+    const std::string device = HostPathFromDevicePath(fileName);
+    const std::string path = (openFlags & modeCreate) ? HostPathToWrite(device) : HostPathToRead(device);
     if (openFlags & modeCreate) {
         // A file the user may not write does not open for writing, even where its folder
         // would let a new file take its place.
@@ -49,85 +48,61 @@ BOOL CFile::Open(LPCTSTR fileName, UINT openFlags)
         m_created = std::move(created);
         return TRUE;
     }
-    m_hFile = OpenRegularFile(path, (openFlags & modeWrite) ? O_WRONLY : O_RDONLY);
-    return m_hFile >= 0 ? TRUE : FALSE;
+    struct stat status {
+    };
+    m_hFile = OpenRegularFile(path, O_RDONLY, 0, &status);
+    if (m_hFile < 0)
+        return FALSE;
+    m_position = 0;
+    m_length = static_cast<DWORD>(std::min<unsigned long long>(status.st_size, 0xFFFFFFFFull));
+    return TRUE;
 }
 
 std::int64_t CFile::Seek(std::int64_t offset, UINT from)
 {
-    if (!IsOpen())
+    if (m_hFile < 0)
         return 0;
-    if (m_created != nullptr) {
-        const std::int64_t base = from == end       ? static_cast<std::int64_t>(m_created->content.size())
-                                  : from == current ? static_cast<std::int64_t>(m_created->position)
-                                                    : 0;
-        if (base + offset >= 0)
-            m_created->position = static_cast<std::string::size_type>(base + offset);
-        return static_cast<std::int64_t>(m_created->position);
-    }
-    const int whence = from == end ? SEEK_END : from == current ? SEEK_CUR : SEEK_SET;
-    off_t position = ::lseek(m_hFile, static_cast<off_t>(offset), whence);
-    if (position < 0)
-        position = ::lseek(m_hFile, 0, SEEK_CUR);
-    return position;
+    const std::int64_t base = from == end ? m_length : from == current ? m_position : 0;
+    if (offset >= -base && offset <= INT64_MAX - base)
+        m_position = base + offset;
+    return m_position;
 }
 
 UINT CFile::Read(void* buffer, UINT count)
 {
-    // A created file is opened for writing only.
-    if (!IsOpen() || buffer == nullptr || m_created != nullptr)
+    if (m_hFile < 0 || buffer == nullptr)
         return 0;
     UINT total = 0;
     while (total < count) {
-        const ssize_t n = ::read(m_hFile, static_cast<char*>(buffer) + total, count - total);
+        const ssize_t n =
+            ::pread(m_hFile, static_cast<char*>(buffer) + total, count - total, static_cast<off_t>(m_position + total));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
         total += static_cast<UINT>(n);
     }
+    m_position += total;
     return total;
 }
 
 BOOL CFile::Write(const void* buffer, UINT count)
 {
-    if (!IsOpen() || (buffer == nullptr && count > 0))
+    if (m_created == nullptr || (buffer == nullptr && count > 0))
         return FALSE;
-    if (m_created != nullptr) {
-        std::string& content = m_created->content;
-        try {
-            if (content.size() < m_created->position)
-                content.resize(m_created->position, '\0');
-            content.replace(m_created->position, count, static_cast<const char*>(buffer), count);
-        } catch (const std::bad_alloc&) {
-            return FALSE;
-        }
-        m_created->position += count;
+    if (count == 0)
         return TRUE;
-    }
-    UINT total = 0;
-    while (total < count) {
-        const ssize_t n = ::write(m_hFile, static_cast<const char*>(buffer) + total, count - total);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return FALSE;
-        total += static_cast<UINT>(n);
+    try {
+        m_created->content.append(static_cast<const char*>(buffer), count);
+    } catch (const std::bad_alloc&) {
+        return FALSE;
     }
     return TRUE;
 }
 
 DWORD CFile::GetLength() const
 {
-    if (m_created != nullptr)
-        return m_created->content.size() > 0xFFFFFFFFu ? 0xFFFFFFFF : static_cast<DWORD>(m_created->content.size());
-    struct stat st {
-    };
-    if (!IsOpen() || ::fstat(m_hFile, &st) != 0)
-        return 0;
-    if (static_cast<unsigned long long>(st.st_size) > 0xFFFFFFFFull)
-        return 0xFFFFFFFF;
-    return static_cast<DWORD>(st.st_size);
+    return m_hFile >= 0 ? m_length : 0;
 }
 
 void CFile::Close()

@@ -2,6 +2,7 @@
 #include "platform/core/Clock.h"
 
 #include <chrono>
+#include <utility>
 
 namespace
 {
@@ -60,7 +61,7 @@ bool IsValidLocalTime(const SYSTEMTIME& time)
     return time.wDay <= days && time.wHour < 24 && time.wMinute < 60 && time.wSecond < 60 && time.wMilliseconds < 1000;
 }
 
-void SetFixedClock(std::time_t time)
+std::time_t SetClockForTesting(std::time_t time)
 {
-    g_fixedTime = time;
+    return std::exchange(g_fixedTime, time);
 }

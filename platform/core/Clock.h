@@ -19,5 +19,6 @@ SYSTEMTIME SystemTimeFromFields(const std::tm& fields, WORD milliseconds);
 // 9999, a time of day from 00:00:00.000 to 23:59:59.999. The day of the week is not looked at.
 bool IsValidLocalTime(const SYSTEMTIME& time);
 
-// Test seam: fixes the clock at a moment (0 lets it run again).
-void SetFixedClock(std::time_t time);
+// Test seam: fixes the clock at a moment (0: the running clock). Returns the moment it
+// replaces.
+std::time_t SetClockForTesting(std::time_t time);

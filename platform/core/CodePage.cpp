@@ -1,9 +1,6 @@
 // Windows-1252 is Latin-1 apart from 0x80 to 0x9F, which hold typographic characters.
 #include "platform/core/CodePage.h"
 
-#include <climits>
-#include <cstring>
-
 namespace
 {
 
@@ -23,23 +20,4 @@ wchar_t WideCharFromAnsi(BYTE b)
     if (b >= 0x80 && b <= 0x9F)
         return kHighControls[b - 0x80];
     return static_cast<wchar_t>(b);
-}
-
-int MultiByteToWideChar(UINT /*codePage*/, DWORD /*flags*/, LPCSTR multiByte, int cbMultiByte, LPTSTR wideChar,
-                        int cchWideChar)
-{
-    if (multiByte == nullptr || cchWideChar < 0)
-        return 0;
-    // A text too long for the int counts of this call converts nothing.
-    const std::size_t terminated = cbMultiByte < 0 ? std::strlen(multiByte) + 1 : 0;
-    if (terminated > INT_MAX)
-        return 0;
-    const int length = cbMultiByte < 0 ? static_cast<int>(terminated) : cbMultiByte;
-    if (cchWideChar == 0)
-        return length;
-    if (wideChar == nullptr || cchWideChar < length)
-        return 0;
-    for (int i = 0; i < length; ++i)
-        wideChar[i] = WideCharFromAnsi(static_cast<BYTE>(multiByte[i]));
-    return length;
 }

@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/core/Paths.h"
 #include "platform/core/RegularFile.h"
 
 namespace
@@ -22,15 +23,11 @@ namespace
 // "slm.dat.new-1234-0". The process tells whether its writer is still at work.
 const std::string kNewFileInfix = ".new-";
 
-std::string FolderOf(const std::string& path)
+// The folder that holds path, to open: the working folder for a bare name.
+std::string FolderToOpen(const std::string& path)
 {
-    const std::string::size_type slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
-}
-
-std::string NameOf(const std::string& path)
-{
-    return path.substr(path.rfind('/') + 1);
+    const std::string folder = FolderOf(path);
+    return folder.empty() ? std::string(".") : folder;
 }
 
 // The file a link leads to, so that the link stays and its file is replaced.
@@ -66,7 +63,7 @@ pid_t WriterOf(const std::string& name, const std::string& targetName)
 // whose writer still runs, or may (one of another user), is left alone.
 void RemoveLeftovers(const std::string& target)
 {
-    DIR* folder = ::opendir(FolderOf(target).c_str());
+    DIR* folder = ::opendir(FolderToOpen(target).c_str());
     if (folder == nullptr)
         return;
     const std::string targetName = NameOf(target);
@@ -81,7 +78,7 @@ void RemoveLeftovers(const std::string& target)
 // Flushes a folder's list of names, so that a rename in it survives a power loss.
 void SyncFolder(const std::string& path)
 {
-    const int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = ::open(FolderToOpen(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         ::fsync(folder);
         ::close(folder);

@@ -1,10 +1,15 @@
-// The running program's own path, read from /proc, in the device's form.
+// The running program's own path, as the kernel tells it at the start, in the device's form.
 #include "platform/core/ModulePath.h"
 
+#include <sys/auxv.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <cwchar>
+#include <utility>
 #include <vector>
 
 #include "platform/core/Paths.h"
@@ -14,16 +19,36 @@ namespace
 
 std::string g_modulePathForTesting;
 
-std::string ExecutablePath()
+std::string LinkTarget(const char* path)
 {
     std::vector<char> buffer(PATH_MAX + 1);
-    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    const ssize_t length = ::readlink(path, buffer.data(), buffer.size() - 1);
     return length > 0 ? std::string(buffer.data(), static_cast<size_t>(length)) : std::string();
 }
 
-// The path the program was started from, read as it starts: once its file is replaced (a
-// package upgrade renames a new one over it) or removed, the kernel names the old file
-// "… (deleted)", which no start can be registered for.
+// The path the program was started from. The kernel names the running file, but once that
+// file is replaced (a package upgrade renames a new one over it) or removed it names the
+// old file "… (deleted)", which no start can be registered for, and an upgrade may come
+// before any code of the program runs, while the loader still loads its libraries. Then
+// the name the kernel keeps of the start (AT_EXECFN) gives the path, resolved as it is now.
+std::string ExecutablePath()
+{
+    const std::string running = LinkTarget("/proc/self/exe");
+    struct stat file {
+    };
+    struct stat named {
+    };
+    if (::stat("/proc/self/exe", &file) == 0 && ::stat(running.c_str(), &named) == 0 && file.st_dev == named.st_dev &&
+        file.st_ino == named.st_ino)
+        return running;
+    const char* started = reinterpret_cast<const char*>(::getauxval(AT_EXECFN));
+    char* resolved = started != nullptr ? ::realpath(started, nullptr) : nullptr;
+    const std::string path = resolved != nullptr ? resolved : running;
+    std::free(resolved);
+    return path;
+}
+
+// Read as the program starts, before anything can change the working folder.
 const std::string& StartPath()
 {
     static const std::string path = ExecutablePath();
@@ -49,7 +74,7 @@ DWORD GetModuleFileName(HINSTANCE /*module*/, LPTSTR buffer, DWORD size)
     return static_cast<DWORD>(length);
 }
 
-void SetModulePathForTesting(const std::string& hostPath)
+std::string SetModulePathForTesting(std::string hostPath)
 {
-    g_modulePathForTesting = hostPath;
+    return std::exchange(g_modulePathForTesting, std::move(hostPath));
 }

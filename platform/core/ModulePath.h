@@ -12,5 +12,6 @@ DWORD GetModuleFileName(HINSTANCE module, LPTSTR buffer, DWORD size);
 // The program's full path in the host's form.
 std::string ModuleHostPath();
 
-// Test seam: the host path reported as the program's own (empty: the real one).
-void SetModulePathForTesting(const std::string& hostPath);
+// Test seam: the host path reported as the program's own (empty: the real one). Returns the
+// one it replaces.
+std::string SetModulePathForTesting(std::string hostPath);

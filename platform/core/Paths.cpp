@@ -1,5 +1,6 @@
 // Paths in the handheld's form and the host's: backslashes against slashes, wide text
-// against the host's file-name bytes, with escapes for what wide text cannot say plainly.
+// against the host's file-name bytes, with escapes for what wide text cannot say plainly;
+// and a host path split at its last slash.
 #include "platform/core/Paths.h"
 
 #include "platform/core/Utf8.h"
@@ -57,4 +58,15 @@ std::wstring DevicePathFromHostPath(const std::string& hostPath)
         }
     }
     return device;
+}
+
+std::string FolderOf(const std::string& hostPath)
+{
+    const std::string::size_type slash = hostPath.rfind('/');
+    return slash == std::string::npos ? std::string() : hostPath.substr(0, slash == 0 ? 1 : slash);
+}
+
+std::string NameOf(const std::string& hostPath)
+{
+    return hostPath.substr(hostPath.rfind('/') + 1);
 }

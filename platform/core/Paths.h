@@ -1,4 +1,5 @@
-// Paths in the handheld's form (backslashes, wide text) and their host equivalents. The
+// Paths in the handheld's form (backslashes, wide text) and their host equivalents, and a
+// host path's folder and name. The
 // device form carries every host path without loss, so that the program's own rule ("the
 // folder is the path up to the last backslash") holds for any folder name:
 //   - a backslash in a host name becomes U+F05C, a character that is no separator;
@@ -14,3 +15,9 @@
 std::string HostPathFromDevicePath(LPCTSTR devicePath);
 // The reverse: "/home/ann/solmira/solmira" -> "\home\ann\solmira\solmira".
 std::wstring DevicePathFromHostPath(const std::string& hostPath);
+
+// The folder of a host path, up to its last slash: "/a/b" -> "/a", "/b" -> "/"; empty for
+// a bare name, which a caller that opens the folder takes as the working folder itself.
+std::string FolderOf(const std::string& hostPath);
+// The name after the last slash: "/a/b" -> "b", "b" -> "b".
+std::string NameOf(const std::string& hostPath);

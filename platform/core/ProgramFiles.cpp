@@ -10,20 +10,10 @@
 #include <cstdlib>
 
 #include "platform/core/ModulePath.h"
+#include "platform/core/Paths.h"
 
 namespace
 {
-
-std::string FolderOf(const std::string& path)
-{
-    const std::string::size_type slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
-}
-
-std::string NameOf(const std::string& path)
-{
-    return path.substr(path.rfind('/') + 1);
-}
 
 // The name of a file beside the program, or empty when hostPath lies elsewhere or the
 // program's folder is the user's to write.

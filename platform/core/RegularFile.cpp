@@ -1,4 +1,5 @@
-// A regular file opened without waiting on a FIFO, then made to block as files do.
+// A regular file opened without waiting on a FIFO, and told from every other kind by the
+// one status it is opened with.
 #include "platform/core/RegularFile.h"
 
 #include <fcntl.h>
@@ -7,8 +8,10 @@
 
 #include <cerrno>
 
-int OpenRegularFile(const std::string& hostPath, int flags, mode_t mode)
+int OpenRegularFile(const std::string& hostPath, int flags, mode_t mode, struct stat* status)
 {
+    // O_NONBLOCK: opening a FIFO must not wait for a writer. A regular file reads and
+    // writes as ever with it.
     const int fd = ::open(hostPath.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
     if (fd < 0)
         return -1;
@@ -20,6 +23,7 @@ int OpenRegularFile(const std::string& hostPath, int flags, mode_t mode)
         errno = error;
         return -1;
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (status != nullptr)
+        *status = st;
     return fd;
 }

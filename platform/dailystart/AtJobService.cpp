@@ -13,7 +13,6 @@
 #include <thread>
 
 #include "platform/dailystart/Command.h"
-#include "platform/dailystart/StartAtTimeServices.h"
 
 namespace
 {

@@ -9,15 +9,16 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
 
 #include "platform/core/Clock.h"
 #include "platform/core/ProgramFiles.h"
+#include "platform/dailystart/LocalStartTime.h"
+#include "platform/dailystart/ProgramPathHash.h"
 #include "platform/dailystart/Scheduler.h"
-#include "platform/dailystart/StartAtTimeServices.h"
+#include "platform/dailystart/StartEnvironment.h"
 
 namespace
 {
@@ -51,11 +52,7 @@ class ProgramLock
 public:
     explicit ProgramLock(const std::string& programPath)
     {
-        std::uint64_t hash = 14695981039346656037ull;
-        for (unsigned char c : programPath)
-            hash = (hash ^ c) * 1099511628211ull;
-        char name[48];
-        std::snprintf(name, sizeof name, "/solmira-start-%016llx.lock", static_cast<unsigned long long>(hash));
+        const std::string name = "/solmira-start-" + ProgramPathHash(programPath) + ".lock";
         // Without a home for the lock, the registration goes on alone.
         const std::string folder = LockFolder();
         m_fd = folder.empty()

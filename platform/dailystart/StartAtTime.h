@@ -13,21 +13,13 @@
 // refused at once. The platform's own service carries the request out on a thread of its
 // own, in order, after the call returns, so that no window waits for a scheduler; the
 // result then says only that the request was taken. A service put in place with
-// SetStartAtTimeService is called before this returns, and its result is returned.
+// SetStartAtTimeServiceForTesting is called before this returns, and its result is returned.
 BOOL CeRunAppAtTime(LPCTSTR appName, const SYSTEMTIME* time);
 
 // Waits until the requests handed to the platform's own service have been carried out, for
 // at most timeoutMilliseconds. Returns whether they have. The program's end waits in the
 // same way, for a few seconds at most.
 bool FinishStartRequests(int timeoutMilliseconds);
-
-// Called by a start that can open no window (no display answers, as at boot before anyone
-// logs in), so that the daily cycle goes on. A start that the platform made for the daily
-// start registers a retry 15 minutes on, for some hours after its daily time, and after
-// the last retry the next day's start at that time; still one start pending, never two.
-// A start the user made changes nothing. Returns when the registration is done, or after
-// a few seconds at most.
-void KeepDailyStartWithoutWindow();
 
 // What carries out the requests: the system's schedulers or, in tests, a record.
 class StartAtTimeService
@@ -41,6 +33,6 @@ public:
     virtual bool RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) = 0;
 };
 
-// Puts a service in place of the one the platform chose; null restores the platform's
-// choice. Returns the one it replaces.
-StartAtTimeService* SetStartAtTimeService(StartAtTimeService* service);
+// Test seam: a service in place of the one the platform chooses (null: the platform's
+// own). Returns the one it replaces.
+StartAtTimeService* SetStartAtTimeServiceForTesting(StartAtTimeService* service);

@@ -11,10 +11,11 @@
 #include <optional>
 #include <sstream>
 
-#include "platform/dailystart/Command.h"
 #include "platform/core/FileReplacement.h"
-#include "platform/dailystart/StartAtTimeServices.h"
 #include "platform/core/Utf8.h"
+#include "platform/dailystart/Command.h"
+#include "platform/dailystart/ProgramPathHash.h"
+#include "platform/dailystart/StartEnvironment.h"
 
 namespace
 {
@@ -116,17 +117,11 @@ std::string SystemdTimerService::UserUnitFolder()
 
 std::string SystemdTimerService::UnitName(const std::string& programPath)
 {
-    // FNV-1a of the whole path tells programs of the same name apart.
-    std::uint64_t hash = 14695981039346656037ull;
-    for (unsigned char c : programPath)
-        hash = (hash ^ c) * 1099511628211ull;
     std::string name = fs::path(programPath).filename().string().substr(0, 64);
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '.' && c != '-')
             c = '_';
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
-    return "solmira-start-" + name + "-" + hex;
+    return "solmira-start-" + name + "-" + ProgramPathHash(programPath);
 }
 
 std::string SystemdTimerService::OnCalendar(std::time_t instant)

@@ -20,8 +20,7 @@ BOOL CCommandBar::InsertMenuBar(UINT menuBarId, WORD bitmapId)
     return TRUE;
 }
 
-BOOL CCommandBar::SetBarStyle(DWORD style)
+BOOL CCommandBar::SetBarStyle(DWORD /*style*/)
 {
-    m_dwStyle = style;
     return m_hWnd != nullptr ? TRUE : FALSE;
 }

@@ -5,10 +5,7 @@
 
 class CWnd;
 
-constexpr DWORD CBRS_ALIGN_LEFT = 0x1000;
-constexpr DWORD CBRS_ALIGN_TOP = 0x2000;
-constexpr DWORD CBRS_ALIGN_RIGHT = 0x4000;
-constexpr DWORD CBRS_ALIGN_BOTTOM = 0x8000;
+// A bar that may stand at any edge of its window.
 constexpr DWORD CBRS_ALIGN_ANY = 0xF000;
 
 class CCommandBar
@@ -22,11 +19,10 @@ public:
 
     // Which edges of the window the bar may stand at (CBRS_ALIGN_ANY: any). A window's
     // menu bar stands at its bottom edge, which every such value allows, so the bar stays
-    // where it is; the value is kept. False when the window has no bar.
+    // where it is. False when the window has no bar.
     BOOL SetBarStyle(DWORD style);
 
     HWND m_hWnd = nullptr;
-    DWORD m_dwStyle = 0;
 
 private:
     CWnd* m_pOwner;

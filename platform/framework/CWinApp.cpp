@@ -2,7 +2,6 @@
 // the application's own start-up runs.
 #include "platform/framework/CWinApp.h"
 
-#include "platform/dailystart/StartAtTime.h"
 #include "platform/framework/CWnd.h"
 #include "platform/window/MessageLoop.h"
 
@@ -13,7 +12,7 @@ CWinApp* g_app = nullptr;
 
 }  // namespace
 
-CWinApp::CWinApp(LPCTSTR appName) : m_pszAppName(appName)
+CWinApp::CWinApp()
 {
     g_app = this;
 }
@@ -27,12 +26,6 @@ CWinApp::~CWinApp()
 BOOL CWinApp::InitInstance()
 {
     return TRUE;
-}
-
-int CWinApp::Run()
-{
-    RunMessageLoop();
-    return ExitInstance();
 }
 
 int CWinApp::ExitInstance()
@@ -62,13 +55,13 @@ int AfxWinMain(int argc, char** argv, HINSTANCE module)
     CWinApp* app = AfxGetApp();
     if (app == nullptr)
         return 1;
-    if (!StartWindowSystem(argc, argv)) {
-        // The program cannot run, but its daily start must not end with this start.
-        KeepDailyStartWithoutWindow();
+    if (!StartWindowSystem(argc, argv))
         return 1;
-    }
     AfxSetResourceHandle(module);
-    const int status = app->InitInstance() ? app->Run() : app->ExitInstance();
+    // The start-up runs the program's windows modally. The framework has no message loop of
+    // its own to run after it, so the program ends with ExitInstance whatever it returns.
+    app->InitInstance();
+    const int status = app->ExitInstance();
     StopWindowSystem();
     return status;
 }

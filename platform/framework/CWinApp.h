@@ -1,8 +1,8 @@
 // The application object and the framework's start of the program.
 #pragma once
 
-#include "platform/framework/CCmdTarget.h"
 #include "platform/core/ResourceHandle.h"
+#include "platform/framework/CCmdTarget.h"
 
 class CWnd;
 
@@ -10,21 +10,20 @@ class CWinApp : public CCmdTarget
 {
 public:
     // The program holds exactly one, as a static object.
-    explicit CWinApp(LPCTSTR appName = nullptr);
+    CWinApp();
     ~CWinApp() override;
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
 
-    // The program's own start-up. False ends the program without a message loop.
+    // The program's own start-up, which runs its windows. The program ends after it.
     virtual BOOL InitInstance();
-    virtual int Run();
+    // The program's end; returns its exit status.
     virtual int ExitInstance();
     // An icon group of the program's resources.
     HICON LoadIcon(UINT id) const;
 
     // Windows made later without an owner are owned by this one.
     CWnd* m_pMainWnd = nullptr;
-    LPCTSTR m_pszAppName;
 };
 
 CWinApp* AfxGetApp();
@@ -34,5 +33,5 @@ CWnd* AfxGetMainWnd();
 void AfxEnableControlContainer();
 
 // The framework's entry: sets up the window system, then runs the application object's
-// start-up, and its message loop if the start-up asks for one. Returns the exit status.
+// start-up and its end. Returns the exit status: 1 where no window system starts.
 int AfxWinMain(int argc, char** argv, HINSTANCE module);

@@ -9,10 +9,6 @@
 namespace
 {
 
-// The window properties where the shell keeps its state of a window.
-constexpr LPCTSTR kDoneButtonHidden = L"SHDoneButtonHidden";
-constexpr LPCTSTR kMenuBar = L"SHMenuBar";
-
 // A menu-bar record: the menu id and the button count, then seven values a button.
 constexpr size_t kHeaderValues = 2;
 constexpr size_t kButtonValues = 7;
@@ -24,11 +20,6 @@ BOOL SHDoneButton(HWND window, DWORD state)
     if (window == nullptr || (state != SHDB_SHOW && state != SHDB_HIDE))
         return FALSE;
     return SetProp(window, kDoneButtonHidden, state == SHDB_HIDE ? window : nullptr);
-}
-
-BOOL SHDoneButtonShown(HWND window)
-{
-    return window != nullptr && GetProp(window, kDoneButtonHidden) == nullptr ? TRUE : FALSE;
 }
 
 BOOL SHCreateMenuBar(SHMENUBARINFO* info)
@@ -64,12 +55,6 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info)
         return FALSE;
     SendMessage(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessage(bar, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-    SetProp(info->hwndParent, kMenuBar, bar);
     info->hwndMB = bar;
     return TRUE;
-}
-
-HWND SHFindMenuBar(HWND window)
-{
-    return static_cast<HWND>(GetProp(window, kMenuBar));
 }

@@ -9,10 +9,10 @@ constexpr DWORD SHDB_SHOW = 0x0001;
 constexpr DWORD SHDB_HIDE = 0x0002;
 
 // Shows or hides a window's Done button. Linux windows have no such button: the state is
-// kept with the window (SHDoneButtonShown reads it), and the window manager's own close
-// button stays as it is.
+// kept with the window, as its property kDoneButtonHidden (the window itself while hidden,
+// null while shown), and the window manager's own close button stays as it is.
 BOOL SHDoneButton(HWND window, DWORD state);
-BOOL SHDoneButtonShown(HWND window);
+constexpr LPCTSTR kDoneButtonHidden = L"SHDoneButtonHidden";
 
 struct SHMENUBARINFO {
     DWORD cbSize;
@@ -29,5 +29,3 @@ struct SHMENUBARINFO {
 // of its buttons opens a pop-up of the resource's menu; a choice in it reaches the window
 // as a WM_COMMAND with the item's id.
 BOOL SHCreateMenuBar(SHMENUBARINFO* info);
-// The menu bar of a window, or null when it has none.
-HWND SHFindMenuBar(HWND window);

@@ -6,6 +6,7 @@
 
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "platform/core/Paths.h"
 #include "platform/core/ProgramFiles.h"
@@ -15,7 +16,7 @@
 namespace
 {
 
-SoundPlayer* g_replacement = nullptr;
+SoundPlayer* g_playerForTesting = nullptr;
 
 }  // namespace
 
@@ -25,8 +26,8 @@ BOOL PlaySound(LPCTSTR sound, HINSTANCE /*module*/, DWORD flags)
     if (sound == nullptr || !(flags & SND_FILENAME) || !(flags & SND_ASYNC))
         return FALSE;
     const std::string path = HostPathToRead(HostPathFromDevicePath(sound));
-    if (g_replacement != nullptr)
-        return g_replacement->Play(path) ? TRUE : FALSE;
+    if (g_playerForTesting != nullptr)
+        return g_playerForTesting->Play(path) ? TRUE : FALSE;
     // The file is opened on a thread of its own: one that never opens (a FIFO, a stalled
     // network mount) must not hold the start. Only a regular file is handed on.
     try {
@@ -43,9 +44,7 @@ BOOL PlaySound(LPCTSTR sound, HINSTANCE /*module*/, DWORD flags)
     return TRUE;
 }
 
-SoundPlayer* SetSoundPlayer(SoundPlayer* player)
+SoundPlayer* SetSoundPlayerForTesting(SoundPlayer* player)
 {
-    SoundPlayer* previous = g_replacement;
-    g_replacement = player;
-    return previous;
+    return std::exchange(g_playerForTesting, player);
 }

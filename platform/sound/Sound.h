@@ -23,6 +23,6 @@ public:
     virtual bool Play(const std::string& path) = 0;
 };
 
-// Puts a player in place of the platform's; null restores the platform's. Returns the
+// Test seam: a player in place of the platform's (null: the platform's own). Returns the
 // one it replaces.
-SoundPlayer* SetSoundPlayer(SoundPlayer* player);
+SoundPlayer* SetSoundPlayerForTesting(SoundPlayer* player);

@@ -7,7 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/window/WinUser.h"
+#include "platform/core/Messages.h"
+#include "platform/testing/TestSeam.h"
+#include "platform/window/Observers.h"
 
 // WM_COMMAND or WM_NOTIFY; the command, or the control that notifies; the notification
 // code, or for a command its high word (BN_CLICKED is 0).
@@ -16,16 +18,16 @@ using RecordedMessage = std::tuple<UINT, int, int>;
 class MessageRecorder
 {
 public:
-    MessageRecorder();
-    ~MessageRecorder();
-    MessageRecorder(const MessageRecorder&) = delete;
-    MessageRecorder& operator=(const MessageRecorder&) = delete;
+    // One recorder at a time: it sees the messages while it lives.
+    MessageRecorder() { s_recording = this; }
+    ~MessageRecorder() { s_recording = nullptr; }
 
     // What was recorded since the last call, which starts a new record.
     std::vector<RecordedMessage> Take() { return std::exchange(m_messages, {}); }
 
 private:
-    static LRESULT Record(int code, WPARAM wParam, LPARAM lParam);
-    HHOOK m_hook;
+    static void Record(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static inline MessageRecorder* s_recording = nullptr;
+    TestSeam<MessageObserver, SetMessageObserverForTesting> m_observer{&Record};
     std::vector<RecordedMessage> m_messages;
 };

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/sound/Sound.h"
 #include "platform/dailystart/StartAtTime.h"
+#include "platform/sound/Sound.h"
+#include "platform/testing/TestSeam.h"
 
 class RecordingStartAtTime : public StartAtTimeService
 {
@@ -17,11 +18,6 @@ public:
         std::string program;
         SYSTEMTIME time;  // zero for a cancel
     };
-
-    RecordingStartAtTime() : m_previous(SetStartAtTimeService(this)) {}
-    ~RecordingStartAtTime() override { SetStartAtTimeService(m_previous); }
-    RecordingStartAtTime(const RecordingStartAtTime&) = delete;
-    RecordingStartAtTime& operator=(const RecordingStartAtTime&) = delete;
 
     bool Register(const std::string& programPath, const SYSTEMTIME& localTime) override;
     // Kept as a registration at the retry's local time.
@@ -33,17 +29,12 @@ public:
     std::map<std::string, SYSTEMTIME> pending;
 
 private:
-    StartAtTimeService* m_previous;
+    TestSeam<StartAtTimeService*, SetStartAtTimeServiceForTesting> m_inPlace{this};
 };
 
 class RecordingSoundPlayer : public SoundPlayer
 {
 public:
-    RecordingSoundPlayer() : m_previous(SetSoundPlayer(this)) {}
-    ~RecordingSoundPlayer() override { SetSoundPlayer(m_previous); }
-    RecordingSoundPlayer(const RecordingSoundPlayer&) = delete;
-    RecordingSoundPlayer& operator=(const RecordingSoundPlayer&) = delete;
-
     bool Play(const std::string& path) override
     {
         played.push_back(path);
@@ -53,5 +44,5 @@ public:
     std::vector<std::string> played;
 
 private:
-    SoundPlayer* m_previous;
+    TestSeam<SoundPlayer*, SetSoundPlayerForTesting> m_inPlace{this};
 };

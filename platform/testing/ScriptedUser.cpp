@@ -1,14 +1,14 @@
-// The scripted user on the window system's own calls: a WH_CBT hook meets each modal
-// window as it opens, a timer runs the step inside the window's modal run, and another
-// timer is the watchdog.
+// The scripted user on the window system's observer of modal windows: it meets each one as
+// it opens, a timer of the window runs the step inside the window's modal run, and another
+// is the watchdog. A window's timers end with it.
 #include "platform/testing/ScriptedUser.h"
+
+#include <QTimer>
+
+#include "platform/window/dialog/DialogWindow.h"
 
 namespace
 {
-
-ScriptedUser* g_user = nullptr;
-constexpr UINT_PTR kStepTimer = 0x5C1;
-constexpr UINT_PTR kWatchdogTimer = 0x5C2;
 
 // Ends a window that the script does not handle, so that the test goes on.
 void CloseUnhandled(HWND window, const std::string& why)
@@ -23,8 +23,9 @@ void CloseUnhandled(HWND window, const std::string& why)
 
 std::wstring WindowText(HWND window)
 {
-    std::wstring text(static_cast<size_t>(GetWindowTextLength(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowText(window, text.data(), static_cast<int>(text.size()))));
+    std::wstring text(static_cast<size_t>(SendMessage(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(
+        static_cast<size_t>(SendMessage(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     return text;
 }
 
@@ -33,6 +34,12 @@ HWND WindowView::Control(int id) const
     HWND control = GetDlgItem(m_window, id);
     EXPECT_NE(control, nullptr) << "no control " << id;
     return control;
+}
+
+bool WindowView::DoneButtonShown() const
+{
+    const auto hidden = m_window->properties.find(kDoneButtonHidden);
+    return hidden == m_window->properties.end() || hidden->second == nullptr;
 }
 
 SYSTEMTIME WindowView::Time(int id) const
@@ -59,45 +66,22 @@ void WindowView::SelectHiddenCalendarDate(int id, const SYSTEMTIME& date) const
     SendMessage(m_window, WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&change));
 }
 
-void ScriptedUser::InstallGuard()
-{
-    static const HHOOK guard = SetWindowsHookEx(WH_CBT, &ScriptedUser::OnWindowActivated, nullptr, 0);
-    (void)guard;
-}
-
-ScriptedUser::ScriptedUser()
-{
-    g_user = this;
-}
-
 ScriptedUser::~ScriptedUser()
 {
-    g_user = nullptr;
+    s_running = nullptr;
     for (const Step& step : m_steps)
         ADD_FAILURE() << "the window \"" << Utf8FromWide(step.caption) << "\" never opened";
 }
 
-LRESULT ScriptedUser::OnWindowActivated(int code, WPARAM wParam, LPARAM /*lParam*/)
+// The step runs inside the window's modal run, as the user's input would.
+void ScriptedUser::OnWindowActivated(HWND window)
 {
-    // The step runs inside the window's modal run, as the user's input would.
-    if (code == HCBT_ACTIVATE)
-        SetTimer(reinterpret_cast<HWND>(wParam), kStepTimer, 0, &ScriptedUser::RunStep);
-    return 0;
-}
-
-void ScriptedUser::RunStep(HWND window, UINT, UINT_PTR, DWORD)
-{
-    KillTimer(window, kStepTimer);
-    if (g_user != nullptr)
-        g_user->Handle(window);
-    else
-        CloseUnhandled(window, "a window opened while no scripted user runs");
-}
-
-void ScriptedUser::OnWatchdog(HWND window, UINT, UINT_PTR, DWORD)
-{
-    KillTimer(window, kWatchdogTimer);
-    CloseUnhandled(window, "the test left this window open");
+    QTimer::singleShot(0, window->widget, [window] {
+        if (s_running != nullptr)
+            s_running->Handle(window);
+        else
+            CloseUnhandled(window, "a window opened while no scripted user runs");
+    });
 }
 
 void ScriptedUser::Handle(HWND window)
@@ -112,8 +96,8 @@ void ScriptedUser::Handle(HWND window)
     Step step = std::move(m_steps.front());
     m_steps.pop_front();
     step.action(view);
-    // A window the step leaves open fails the test, and is closed, within seconds. Its
-    // timers end with it, so the watchdog only fires on a window still open.
-    if (IsWindow(window))
-        SetTimer(window, kWatchdogTimer, kWatchdogMilliseconds, &ScriptedUser::OnWatchdog);
+    // A window the step leaves open fails the test, and is closed, within seconds.
+    if (DialogWindow::IsAlive(window))
+        QTimer::singleShot(kWatchdogMilliseconds, window->widget,
+                           [window] { CloseUnhandled(window, "the test left this window open"); });
 }

@@ -16,6 +16,8 @@
 #include "platform/core/Utf8.h"
 #include "platform/shell/Shell.h"
 #include "platform/testing/SyntheticInput.h"
+#include "platform/testing/WindowQueries.h"
+#include "platform/window/Observers.h"
 #include "platform/window/WinUser.h"
 
 // A window's own text.
@@ -31,11 +33,10 @@ public:
     // The control of that id; a test that names one the window lacks fails.
     HWND Control(int id) const;
     std::wstring Caption() const { return WindowText(m_window); }
-    // A message box's text.
-    std::wstring MessageText() const { return Exists(0xFFFF) ? WindowText(GetDlgItem(m_window, 0xFFFF)) : L""; }
+    // A message box's text; empty for another window, which has no such control.
+    std::wstring MessageText() const { return WindowText(GetDlgItem(m_window, 0xFFFF)); }
     // A control's text as the program would read it back.
     std::wstring ControlText(int id) const { return WindowText(Control(id)); }
-    bool Exists(int id) const { return GetDlgItem(m_window, id) != nullptr; }
     bool IsVisible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }
     bool IsEnabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
     bool IsChecked(int id) const { return SendMessage(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -45,18 +46,28 @@ public:
     bool IsShown() const { return IsWindowVisible(m_window) != FALSE; }
     // The window that owns this one.
     WindowView Owner() const { return WindowView(GetParent(m_window)); }
+    // Whether the window's Done button is shown, as the shell keeps it.
+    bool DoneButtonShown() const;
 
-    // What the user does. Each fails the test when no user could do it.
-    void Click(int id) const { EXPECT_TRUE(UserClick(Control(id))) << "control " << id << " is not shown"; }
-    void Key(WORD virtualKey) const { EXPECT_TRUE(UserKey(m_window, virtualKey)) << "the window is not shown"; }
-    void PickDateTime(int id, const SYSTEMTIME& value) const
-    {
-        EXPECT_TRUE(UserPickDateTime(Control(id), value)) << "field " << id << " is not shown or is disabled";
-    }
-    void ChooseMenuCommand(UINT command) const
-    {
-        EXPECT_TRUE(UserChooseMenuItem(SHFindMenuBar(m_window), command)) << "no menu item " << command;
-    }
+    // What the user does, delivered to the real widgets as the desktop delivers it, so that
+    // what follows (commands, notifications, nothing at all for a disabled control) is the
+    // window system's own doing. Each fails the test when no user could do it.
+    // A mouse click on a control; on a check box, on its box.
+    void Click(int id) const;
+    // A key pressed where the window's focus is; with Ctrl held when heldKey is VK_CONTROL,
+    // as the zoom keys are.
+    void Key(WORD virtualKey, WORD heldKey = 0) const;
+    // Keys typed into a field after clicking into it; a date field takes them field by field
+    // from its first field, as the keyboard fills it.
+    void Type(int id, LPCTSTR keys) const;
+    // A date picked from a date field's drop-down calendar, or a time of day set with a time
+    // field's up-down arrows. The rest of the value is not the user's to change.
+    void PickDateTime(int id, const SYSTEMTIME& value) const;
+    // A date field's drop-down calendar opened with a click on its arrow, and closed again:
+    // where it opened.
+    RECT OpenDropDown(int id) const;
+    // A command chosen from the drop-down menus of the window's menu bar.
+    void ChooseMenuCommand(UINT command) const;
     // What a hidden control would send, which no user can reach: a click of a button, and
     // a change of a calendar's selection.
     void PressHiddenButton(int id) const;
@@ -71,13 +82,13 @@ class ScriptedUser
 public:
     using Action = std::function<void(WindowView&)>;
 
-    ScriptedUser();
+    ScriptedUser() { s_running = this; }
     ~ScriptedUser();
     ScriptedUser(const ScriptedUser&) = delete;
     ScriptedUser& operator=(const ScriptedUser&) = delete;
     // Guards every modal window of the test program: one that opens while no script runs
     // fails the test and is closed. Installed once, by the test program's set-up.
-    static void InstallGuard();
+    static void InstallGuard() { SetActivationObserverForTesting(&OnWindowActivated); }
 
     // The next window to open has this caption; the user then does action. An action that
     // does not close the window leaves it to the watchdog, which fails the test.
@@ -97,9 +108,8 @@ private:
         std::wstring caption;
         Action action;
     };
-    static LRESULT OnWindowActivated(int code, WPARAM wParam, LPARAM lParam);
-    static void RunStep(HWND window, UINT, UINT_PTR, DWORD);
-    static void OnWatchdog(HWND window, UINT, UINT_PTR, DWORD);
+    static void OnWindowActivated(HWND window);
+    static inline ScriptedUser* s_running = nullptr;
     void Handle(HWND window);
 
     std::deque<Step> m_steps;

@@ -1,5 +1,5 @@
-// Synthetic input through Qt's test events: mouse clicks and key presses reach the widgets
-// the way the desktop's do.
+// The user's input through Qt's test events: mouse clicks and key presses reach the widgets
+// the way the desktop's do. And the desktop a test stands in, and what the user sees in it.
 #include "platform/testing/SyntheticInput.h"
 
 #include <QAbstractButton>
@@ -19,6 +19,8 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
+#include "platform/testing/ScriptedUser.h"
+#include "platform/testing/WindowQueries.h"
 #include "platform/window/LocalDates.h"
 #include "platform/window/controls/MenuBarControl.h"
 #include "platform/window/dialog/DialogWindow.h"
@@ -29,117 +31,98 @@ namespace
 Qt::Key QtKey(WORD virtualKey)
 {
     switch (virtualKey) {
-        case VK_TAB:
-            return Qt::Key_Tab;
         case VK_RETURN:
             return Qt::Key_Return;
         case VK_ESCAPE:
             return Qt::Key_Escape;
-        case VK_SPACE:
-            return Qt::Key_Space;
-        case VK_UP:
-            return Qt::Key_Up;
-        case VK_DOWN:
-            return Qt::Key_Down;
         case VK_OEM_PLUS:
             return Qt::Key_Plus;
-        case VK_OEM_MINUS:
-            return Qt::Key_Minus;
         default:
             // Digits and letters share their codes with Qt's keys.
             return static_cast<Qt::Key>(virtualKey);
     }
 }
 
-bool Reachable(HWND window)
-{
-    return window != nullptr && window->widget != nullptr && window->widget->isVisible();
-}
-
 }  // namespace
 
-BOOL UserClick(HWND control)
+void WindowView::Click(int id) const
 {
-    if (!Reachable(control))
-        return FALSE;
+    HWND control = Control(id);
+    ASSERT_TRUE(IsWindowVisible(control)) << "control " << id << " is not shown";
     QWidget* widget = control->widget;
     const QPoint where = qobject_cast<QCheckBox*>(widget) != nullptr ? QPoint(6, widget->height() / 2) : QPoint();
     QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, where);
-    return TRUE;
 }
 
-BOOL UserKey(HWND window, WORD virtualKey)
+void WindowView::Key(WORD virtualKey, WORD heldKey) const
 {
-    if (!Reachable(window))
-        return FALSE;
-    QWidget* target = window->widget->focusWidget() != nullptr ? window->widget->focusWidget() : window->widget.data();
-    QTest::keyClick(target, QtKey(virtualKey));
-    return TRUE;
+    ASSERT_TRUE(IsWindowVisible(m_window)) << "the window is not shown";
+    QWidget* target =
+        m_window->widget->focusWidget() != nullptr ? m_window->widget->focusWidget() : m_window->widget.data();
+    QTest::keyClick(target, QtKey(virtualKey), heldKey == VK_CONTROL ? Qt::ControlModifier : Qt::NoModifier);
 }
 
-BOOL UserControlKey(HWND window, WORD virtualKey)
+void WindowView::Type(int id, LPCTSTR keys) const
 {
-    if (!Reachable(window))
-        return FALSE;
-    QWidget* target = window->widget->focusWidget() != nullptr ? window->widget->focusWidget() : window->widget.data();
-    QTest::keyClick(target, QtKey(virtualKey), Qt::ControlModifier);
-    return TRUE;
-}
-
-BOOL UserType(HWND control, LPCTSTR keys)
-{
-    if (!Reachable(control) || !control->widget->isEnabled() || keys == nullptr)
-        return FALSE;
-    QWidget* widget = control->widget;
-    widget->setFocus(Qt::MouseFocusReason);
-    if (auto* edit = qobject_cast<QDateTimeEdit*>(widget))
+    HWND control = Control(id);
+    ASSERT_TRUE(IsWindowVisible(control) && IsWindowEnabled(control))
+        << "field " << id << " is not shown or is disabled";
+    control->widget->setFocus(Qt::MouseFocusReason);
+    if (auto* edit = qobject_cast<QDateTimeEdit*>(control->widget))
         edit->setSelectedSection(edit->sectionAt(0));
-    QTest::keyClicks(widget, QString::fromWCharArray(keys));
-    return TRUE;
+    QTest::keyClicks(control->widget, QString::fromWCharArray(keys));
 }
 
-BOOL UserPickDateTime(HWND picker, const SYSTEMTIME& value)
+void WindowView::PickDateTime(int id, const SYSTEMTIME& value) const
 {
-    if (!Reachable(picker) || !picker->widget->isEnabled())
-        return FALSE;
-    if (auto* time = qobject_cast<QTimeEdit*>(picker->widget)) {
+    HWND picker = Control(id);
+    ASSERT_TRUE(IsWindowVisible(picker) && IsWindowEnabled(picker)) << "field " << id << " is not shown or is disabled";
+    if (auto* time = qobject_cast<QTimeEdit*>(picker->widget))
         time->setTime(TimeOf(value));
-        return TRUE;
-    }
-    if (auto* date = qobject_cast<QDateEdit*>(picker->widget)) {
+    else if (auto* date = qobject_cast<QDateEdit*>(picker->widget))
         date->setDate(DateOf(value));
-        return TRUE;
-    }
-    return FALSE;
+    else
+        ADD_FAILURE() << "control " << id << " is no date or time field";
 }
 
-BOOL UserOpenDropDown(HWND picker, RECT* shown)
+RECT WindowView::OpenDropDown(int id) const
 {
-    auto* edit = Reachable(picker) ? qobject_cast<QDateEdit*>(picker->widget) : nullptr;
-    if (edit == nullptr || !edit->isEnabled() || shown == nullptr)
-        return FALSE;
+    HWND picker = Control(id);
+    auto* edit = qobject_cast<QDateEdit*>(picker->widget);
+    RECT shown{};
+    EXPECT_TRUE(edit != nullptr && IsWindowVisible(picker) && IsWindowEnabled(picker))
+        << "field " << id << " is no date field the user can open";
+    if (edit == nullptr || !IsWindowVisible(picker))
+        return shown;
     QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, QPoint(edit->width() - 4, edit->height() / 2));
     QWidget* popup = edit->calendarWidget()->window();
+    EXPECT_TRUE(popup->isVisible()) << "the drop-down of field " << id << " does not open";
     const QRect frame = popup->frameGeometry();
-    *shown = RECT{frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
-    const bool opened = popup->isVisible();
+    shown = RECT{frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
     popup->hide();
-    return opened ? TRUE : FALSE;
+    return shown;
 }
 
-BOOL UserChooseMenuItem(HWND menuBar, UINT command)
+void WindowView::ChooseMenuCommand(UINT command) const
 {
-    auto* bar = dynamic_cast<MenuBarControl*>(menuBar);
-    QToolButton* button = bar != nullptr && Reachable(bar) ? bar->ButtonFor(command) : nullptr;
-    if (button == nullptr || !button->isEnabled() || button->menu() == nullptr)
-        return FALSE;
-    for (QAction* action : button->menu()->actions()) {
-        if (action->data().toUInt() == command && action->isEnabled()) {
-            action->trigger();
-            return TRUE;
+    const DialogWindow* dialog = AsDialog(m_window);
+    for (size_t i = 0; dialog != nullptr && i < dialog->controls.size(); ++i) {
+        Window* bar = dialog->controls[i].get();
+        if (dynamic_cast<MenuBarControl*>(bar) == nullptr || !IsWindowVisible(bar))
+            continue;
+        // The user opens the button's pop-up and picks the item.
+        for (QToolButton* button : bar->widget->findChildren<QToolButton*>()) {
+            if (!button->isEnabled() || button->menu() == nullptr)
+                continue;
+            for (QAction* action : button->menu()->actions()) {
+                if (action->data().toUInt() == command && action->isEnabled()) {
+                    action->trigger();
+                    return;
+                }
+            }
         }
     }
-    return FALSE;
+    ADD_FAILURE() << "no menu item " << command;
 }
 
 BOOL SetDesktopForTesting(int pointSize, const char* style)
@@ -159,13 +142,11 @@ BOOL SetDesktopForTesting(int pointSize, const char* style)
 
 int TextAttributePointSize(HWND control)
 {
-    QAccessibleInterface* accessible = control != nullptr && control->widget != nullptr
-                                           ? QAccessible::queryAccessibleInterface(control->widget)
-                                           : nullptr;
-    if (accessible == nullptr || accessible->textInterface() == nullptr)
-        return 0;
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control->widget);
     int start = 0, end = 0;
-    const QString attributes = accessible->textInterface()->attributes(0, &start, &end);
+    const QString attributes = accessible != nullptr && accessible->textInterface() != nullptr
+                                   ? accessible->textInterface()->attributes(0, &start, &end)
+                                   : QString();
     static const QRegularExpression size(QStringLiteral("font-size:\\s*([0-9.]+)pt"));
     const QRegularExpressionMatch match = size.match(attributes);
     return match.hasMatch() ? static_cast<int>(match.captured(1).toDouble() + 0.5) : 0;

@@ -10,9 +10,9 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "platform/core/CTime.h"
 #include "platform/core/Clock.h"
 #include "platform/core/ModulePath.h"
-#include "platform/core/CTime.h"
 #include "platform/testing/RecordingServices.h"
 #include "platform/testing/ScriptedUser.h"
 #include "platform/window/MessageLoop.h"
@@ -65,7 +65,7 @@ FixedClock::FixedClock(int year, int month, int day, int hour, int minute, int s
 
 void FixedClock::Set(int year, int month, int day, int hour, int minute, int second)
 {
-    SetFixedClock(CTime(year, month, day, hour, minute, second).GetTime());
+    SetClockForTesting(CTime(year, month, day, hour, minute, second).GetTime());
 }
 
 ProgramFolder::ProgramFolder()
@@ -74,14 +74,13 @@ ProgramFolder::ProgramFolder()
     if (::mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("cannot make a temporary program folder");
     m_path = pattern;
-    SetModulePathForTesting(PathOf("solmira"));
+    m_modulePath.emplace(PathOf("solmira"));
     // What the windows remember for the user starts empty in every test.
     m_stateHome = std::make_unique<EnvironmentGuard>("XDG_STATE_HOME", PathOf("state").c_str());
 }
 
 ProgramFolder::~ProgramFolder()
 {
-    SetModulePathForTesting("");
     std::error_code ignored;
     std::filesystem::remove_all(m_path, ignored);
 }

@@ -5,11 +5,14 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/core/Clock.h"
+#include "platform/core/ModulePath.h"
 #include "platform/testing/RecordingServices.h"
+#include "platform/testing/TestSeam.h"
 
 // The window system that every test shares, on Qt's offscreen platform, with a fixed
 // locale and every modal window guarded. Made once, first thing in the test program's main.
@@ -54,10 +57,10 @@ class FixedClock
 {
 public:
     FixedClock(int year, int month, int day, int hour = 12, int minute = 0, int second = 0);
-    ~FixedClock() { SetFixedClock(0); }
-    FixedClock(const FixedClock&) = delete;
-    FixedClock& operator=(const FixedClock&) = delete;
     void Set(int year, int month, int day, int hour = 12, int minute = 0, int second = 0);
+
+private:
+    TestSeam<std::time_t, SetClockForTesting> m_inPlace{0};
 };
 
 // A command prefix that runs another program with its clock starting at a local date-time
@@ -84,6 +87,7 @@ public:
 
 private:
     std::string m_path;
+    std::optional<TestSeam<std::string, SetModulePathForTesting>> m_modulePath;
     std::unique_ptr<EnvironmentGuard> m_stateHome;
 };
 

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/window/Display.h"
@@ -22,6 +23,7 @@ namespace
 std::unique_ptr<QApplication> g_application;
 int g_starts = 0;
 QtMessageHandler g_standardMessages = nullptr;
+std::string g_localeForTesting;
 
 // The toolkit's messages while it starts wait here: a window system it could not start on
 // says why, which the program's own line says better.
@@ -131,17 +133,8 @@ void StopWindowSystem()
         g_application.reset();
 }
 
-int RunMessageLoop()
+std::string SetWindowLocaleForTesting(std::string name)
 {
-    return QApplication::exec();
-}
-
-void PostQuitMessage(int exitCode)
-{
-    QApplication::exit(exitCode);
-}
-
-void SetWindowLocaleForTesting(const char* name)
-{
-    QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+    QLocale::setDefault(name.empty() ? QLocale::system() : QLocale(QString::fromStdString(name)));
+    return std::exchange(g_localeForTesting, std::move(name));
 }

@@ -1,6 +1,8 @@
-// The window system's life: started once before the first window, and the message loop
-// that runs the windows until the program quits.
+// The window system's life: started once before the first window, and stopped after the
+// last.
 #pragma once
+
+#include <string>
 
 #include "platform/core/Types.h"
 
@@ -9,10 +11,7 @@
 // program can keep it across many runs of the program.
 BOOL StartWindowSystem(int& argc, char** argv);
 void StopWindowSystem();
-// Runs the message loop until PostQuitMessage; returns the exit code given there.
-int RunMessageLoop();
-void PostQuitMessage(int exitCode);
 
 // Test seam: the locale whose formats the date and time fields show ("en_US", say), in
-// place of the desktop's.
-void SetWindowLocaleForTesting(const char* name);
+// place of the desktop's (empty: the desktop's). Returns the one it replaces.
+std::string SetWindowLocaleForTesting(std::string name);

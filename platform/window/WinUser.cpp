@@ -2,11 +2,9 @@
 // so that every kind of window answers in its own Proc.
 #include "platform/window/WinUser.h"
 
-#include <QApplication>
-
-#include "platform/window/dialog/DialogWindow.h"
-#include "platform/window/controls/MenuBarControl.h"
 #include "platform/window/MessageBoxWindow.h"
+#include "platform/window/controls/MenuBarControl.h"
+#include "platform/window/dialog/DialogWindow.h"
 
 LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -31,7 +29,7 @@ HWND CreateWindowEx(DWORD /*exStyle*/, LPCTSTR className, LPCTSTR /*windowName*/
                     int /*cx*/, int /*cy*/, HWND parent, int id, HINSTANCE /*module*/, void* /*param*/)
 {
     DialogWindow* dialog = AsDialog(parent);
-    if (dialog == nullptr || className == nullptr || std::wstring(className) != TOOLBARCLASSNAME)
+    if (className == nullptr || std::wstring(className) != TOOLBARCLASSNAME)
         return nullptr;
     std::unique_ptr<MenuBarControl> bar = MenuBarControl::Create(dialog, id, style);
     if (bar == nullptr)
@@ -58,18 +56,14 @@ BOOL EndDialog(HWND window, int result)
 
 BOOL DestroyWindow(HWND window)
 {
-    DialogWindow* dialog = AsDialog(window);
-    if (dialog == nullptr || !IsWindow(window))
+    // A stale handle is refused before it is looked at.
+    DialogWindow* dialog = DialogWindow::IsAlive(window) ? AsDialog(window) : nullptr;
+    if (dialog == nullptr)
         return FALSE;
     if (dialog->dialogProc != nullptr)
         dialog->dialogProc(dialog, WM_DESTROY, 0, 0);
     delete dialog;
     return TRUE;
-}
-
-BOOL IsWindow(HWND window)
-{
-    return DialogWindow::IsAlive(window) ? TRUE : FALSE;
 }
 
 int MessageBox(HWND owner, LPCTSTR text, LPCTSTR caption, UINT /*type*/)
@@ -83,41 +77,9 @@ HWND GetDlgItem(HWND window, int id)
     return dialog != nullptr ? dialog->Control(id) : nullptr;
 }
 
-int GetDlgCtrlID(HWND window)
-{
-    return window != nullptr ? window->id : 0;
-}
-
-HWND GetParent(HWND window)
-{
-    return window != nullptr ? window->parent : nullptr;
-}
-
-HWND GetFocus()
-{
-    QWidget* focus = QApplication::focusWidget();
-    if (focus == nullptr)
-        if (QWidget* active = QApplication::activeModalWidget())
-            focus = active->focusWidget();
-    return focus != nullptr ? Window::Owning(focus) : nullptr;
-}
-
 BOOL SetWindowText(HWND window, LPCTSTR text)
 {
     return static_cast<BOOL>(SendMessage(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)));
-}
-
-int GetWindowText(HWND window, LPTSTR buffer, int bufferMax)
-{
-    if (bufferMax <= 0)
-        return 0;
-    return static_cast<int>(
-        SendMessage(window, WM_GETTEXT, static_cast<WPARAM>(bufferMax), reinterpret_cast<LPARAM>(buffer)));
-}
-
-int GetWindowTextLength(HWND window)
-{
-    return static_cast<int>(SendMessage(window, WM_GETTEXTLENGTH, 0, 0));
 }
 
 BOOL EnableWindow(HWND window, BOOL enable)
@@ -132,36 +94,17 @@ BOOL EnableWindow(HWND window, BOOL enable)
     return wasDisabled;
 }
 
-BOOL IsWindowEnabled(HWND window)
-{
-    return window != nullptr && window->enabled ? TRUE : FALSE;
-}
-
-BOOL IsWindowVisible(HWND window)
-{
-    return window != nullptr && window->widget != nullptr && window->widget->isVisible() ? TRUE : FALSE;
-}
-
 LONG GetWindowLong(HWND window, int index)
 {
-    if (window == nullptr)
-        return 0;
-    if (index == GWL_STYLE)
-        return static_cast<LONG>(window->style);
-    if (index == GWL_EXSTYLE)
-        return static_cast<LONG>(window->exStyle);
-    return 0;
+    return window != nullptr && index == GWL_STYLE ? static_cast<LONG>(window->style) : 0;
 }
 
 LONG SetWindowLong(HWND window, int index, LONG value)
 {
-    if (window == nullptr)
+    if (window == nullptr || index != GWL_STYLE)
         return 0;
-    DWORD* slot = index == GWL_STYLE ? &window->style : index == GWL_EXSTYLE ? &window->exStyle : nullptr;
-    if (slot == nullptr)
-        return 0;
-    const LONG previous = static_cast<LONG>(*slot);
-    *slot = static_cast<DWORD>(value);
+    const LONG previous = static_cast<LONG>(window->style);
+    window->style = static_cast<DWORD>(value);
     return previous;
 }
 
@@ -189,25 +132,12 @@ BOOL GetWindowRect(HWND window, RECT* rect)
     return TRUE;
 }
 
-BOOL GetScrollInfo(HWND window, int bar, SCROLLINFO* info)
-{
-    return window != nullptr && info != nullptr && window->ScrollInfo(bar, *info) ? TRUE : FALSE;
-}
-
 BOOL SetProp(HWND window, LPCTSTR name, HANDLE data)
 {
     if (window == nullptr || name == nullptr)
         return FALSE;
     window->properties[name] = data;
     return TRUE;
-}
-
-HANDLE GetProp(HWND window, LPCTSTR name)
-{
-    if (window == nullptr || name == nullptr)
-        return nullptr;
-    const auto found = window->properties.find(name);
-    return found != window->properties.end() ? found->second : nullptr;
 }
 
 BOOL SystemParametersInfo(UINT action, UINT /*param*/, void* value, UINT /*winIni*/)

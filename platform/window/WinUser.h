@@ -1,6 +1,6 @@
 // The window system's calls, as the framework and the shell make them: windows built from
-// templates, messages to them, modal runs, message boxes, menus, icons, timers and hooks.
-// A window handle is valid from its creation until DestroyWindow. No Qt type appears here.
+// templates, messages to them, modal runs, message boxes, menus and icons. A window handle
+// is valid from its creation until DestroyWindow. No Qt type appears here.
 #pragma once
 
 #include "platform/core/Messages.h"
@@ -27,7 +27,7 @@ struct NMSELCHANGE {
     SYSTEMTIME stSelEnd;
 };
 
-// One button of a tool bar, as TB_ADDBUTTONS and TB_GETBUTTON pass it. A drop-down
+// One button of a tool bar, as TB_ADDBUTTONS passes it. A drop-down
 // button's dwData is the pop-up menu it opens.
 struct TBBUTTON {
     int iBitmap;
@@ -36,16 +36,6 @@ struct TBBUTTON {
     BYTE fsStyle;
     DWORD_PTR dwData;
     INT_PTR iString;  // the caption, a wide string
-};
-
-struct SCROLLINFO {
-    UINT cbSize;
-    UINT fMask;
-    int nMin;
-    int nMax;
-    UINT nPage;
-    int nPos;
-    int nTrackPos;
 };
 
 LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -65,33 +55,21 @@ int RunModalLoop(HWND dialog);
 // been handled.
 BOOL EndDialog(HWND dialog, int result);
 BOOL DestroyWindow(HWND window);
-BOOL IsWindow(HWND window);
 
 // Shows a modal message box owned by owner (which may be null) and returns the button
 // pressed. Only MB_OK is supported: one OK button and no icon.
 int MessageBox(HWND owner, LPCTSTR text, LPCTSTR caption, UINT type);
 
 HWND GetDlgItem(HWND dialog, int id);
-int GetDlgCtrlID(HWND window);
-// The dialog of a control; the owner of a top-level window.
-HWND GetParent(HWND window);
-// The control that has the keyboard focus in the active window, or null.
-HWND GetFocus();
 BOOL SetWindowText(HWND window, LPCTSTR text);
-int GetWindowText(HWND window, LPTSTR buffer, int bufferMax);
-int GetWindowTextLength(HWND window);
 BOOL EnableWindow(HWND window, BOOL enable);
-BOOL IsWindowEnabled(HWND window);
-BOOL IsWindowVisible(HWND window);
 LONG GetWindowLong(HWND window, int index);
 LONG SetWindowLong(HWND window, int index, LONG value);
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 BOOL GetWindowRect(HWND window, RECT* rect);
-BOOL GetScrollInfo(HWND window, int bar, SCROLLINFO* info);
 
-// Named values a window keeps for whoever set them, such as the shell's state of it.
+// Keeps a named value with a window for whoever set it, such as the shell's state of it.
 BOOL SetProp(HWND window, LPCTSTR name, HANDLE data);
-HANDLE GetProp(HWND window, LPCTSTR name);
 
 // The part of the screen that windows may use, without panels and bars.
 constexpr UINT SPI_GETWORKAREA = 0x0030;
@@ -108,32 +86,3 @@ HICON LoadIcon(HINSTANCE module, UINT id);
 // text) or pop-ups. Menus live as long as the window system.
 HMENU LoadMenu(HINSTANCE module, UINT id);
 HMENU GetSubMenu(HMENU menu, int position);
-int GetMenuItemCount(HMENU menu);
-// The command of the item at position; 0 for a separator, -1 for a pop-up.
-UINT GetMenuItemID(HMENU menu, int position);
-// Copies the item's text; returns its length.
-int GetMenuString(HMENU menu, UINT item, LPTSTR buffer, int bufferMax, UINT flags);
-
-// Timers: after elapse milliseconds, and every elapse milliseconds after that until
-// KillTimer, the message loop calls proc. A window's timers end with the window.
-using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
-UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc);
-BOOL KillTimer(HWND window, UINT_PTR id);
-
-// Hooks: WH_CBT is called with HCBT_ACTIVATE when a modal window has been shown and is
-// about to take input; WH_CALLWNDPROC with every message sent to a window procedure,
-// before the window handles it (lParam points to a CWPSTRUCT).
-struct Hook;
-using HHOOK = Hook*;
-using HOOKPROC = LRESULT (*)(int code, WPARAM wParam, LPARAM lParam);
-constexpr int WH_CALLWNDPROC = 4;
-constexpr int WH_CBT = 5;
-constexpr int HCBT_ACTIVATE = 5;
-struct CWPSTRUCT {
-    LPARAM lParam;
-    WPARAM wParam;
-    UINT message;
-    HWND hwnd;
-};
-HHOOK SetWindowsHookEx(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId);
-BOOL UnhookWindowsHookEx(HHOOK hook);

@@ -6,14 +6,17 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <utility>
 
-#include "platform/window/Hooks.h"
+#include "platform/window/Observers.h"
 
 namespace
 {
 
 // The widget property that names the window a widget belongs to.
 constexpr const char* kWindowProperty = "solmiraWindow";
+
+MessageObserver g_messageObserver = nullptr;
 
 }  // namespace
 
@@ -50,11 +53,6 @@ void Window::SetText(const std::wstring& newText)
     text = newText;
 }
 
-bool Window::ScrollInfo(int /*bar*/, SCROLLINFO& /*info*/) const
-{
-    return false;
-}
-
 void Window::Adopt(QWidget* newWidget)
 {
     widget = newWidget;
@@ -76,8 +74,14 @@ LRESULT DeliverMessage(Window* window, UINT message, WPARAM wParam, LPARAM lPara
 {
     if (window == nullptr)
         return 0;
-    CallWndProcHooks(window, message, wParam, lParam);
+    if (g_messageObserver != nullptr)
+        g_messageObserver(window, message, wParam, lParam);
     return window->Proc(message, wParam, lParam);
+}
+
+MessageObserver SetMessageObserverForTesting(MessageObserver observer)
+{
+    return std::exchange(g_messageObserver, observer);
 }
 
 void SendCommand(Window* dialog, int id, WORD code, Window* from)

@@ -21,8 +21,6 @@ struct Window {
     virtual LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void SetText(const std::wstring& text);
     virtual std::wstring GetText() const { return text; }
-    // The state of a scroll bar; false when the window has none.
-    virtual bool ScrollInfo(int bar, SCROLLINFO& info) const;
 
     // Makes widget this window's, so that input to it can be traced back to the window.
     void Adopt(QWidget* widget);
@@ -39,8 +37,8 @@ struct Window {
     std::map<std::wstring, HANDLE> properties;
 };
 
-// Delivers a message to a window's procedure, as SendMessage does: the WH_CALLWNDPROC
-// hooks see it first. Every command and notification goes this way.
+// Delivers a message to a window's procedure, as SendMessage does: the message observer
+// sees it first. Every command and notification goes this way.
 LRESULT DeliverMessage(Window* window, UINT message, WPARAM wParam, LPARAM lParam);
 // Sends a WM_COMMAND from a control (or a menu) to its dialog, as a click or a choice does.
 void SendCommand(Window* dialog, int id, WORD code, Window* from);

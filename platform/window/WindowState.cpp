@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <algorithm>
+#include <cerrno>
 #include <string>
 
 #include "platform/core/FileReplacement.h"
@@ -91,6 +92,17 @@ private:
     size_t m_at = 0;
 };
 
+// The state is kept only in a file of its own, or in a new one: a link (perhaps to a file
+// of the user's) or anything the reader refuses is left as it is, and the state not kept.
+bool MayReplace(const std::string& path)
+{
+    struct stat info {
+    };
+    if (::lstat(path.c_str(), &info) != 0)
+        return errno == ENOENT;
+    return S_ISREG(info.st_mode) && info.st_size <= kMaxFileSize;
+}
+
 WindowState Parse(const std::string& bytes)
 {
     WindowState state;
@@ -121,7 +133,7 @@ WindowState LoadWindowState()
 void SaveWindowState(const WindowState& state)
 {
     const std::string path = StateFile();
-    if (path.empty())
+    if (path.empty() || !MayReplace(path))
         return;
     std::string text = "zoom " + std::to_string(state.zoom) + "\n";
     for (const auto& [id, size] : state.sizes)

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <string>
 
-#include "platform/core/CodePage.h"
 #include "platform/core/CString.h"
 #include "tests/fuzz/FuzzCheck.h"
 

@@ -99,17 +99,22 @@ else
 fi
 
 # --- Removing a cmake --install with its own script -----------------------------------------
-# The user's settings and pending start are there; the script, typed as the README gives
-# it, leaves their settings and says where, and nothing of the program.
+# The user's settings, their own book in place of the bundled one and their pending start
+# are there; the script, typed as the README gives it, leaves their files and says where,
+# and nothing of the program.
 "${as_user[@]}" touch "$prefix/lib/solmira/slm.dat"
+echo "my own book" | "${as_user[@]}" tee "$prefix/lib/solmira/solmiraverse.pdb" >/dev/null
 home_job=$(at_job "$prefix/lib/solmira/solmira" "${as_user[@]}") test_jobs="$test_jobs $home_job"
 pending "$home_job" || fail "at did not take the test's job"
 # shellcheck disable=SC2088
 "${as_user[@]}" env -i HOME="$tmp/home" PATH=/usr/bin:/bin sh -lc '~/.local/lib/solmira/uninstall' >"$tmp/said" 2>&1 ||
     fail "the home install's uninstall: $(cat "$tmp/said")"
-grep -qF "$prefix/lib/solmira/slm.dat" "$tmp/said" || fail "the uninstall does not say where slm.dat stays"
+for mine in slm.dat solmiraverse.pdb; do
+    grep -qF "$prefix/lib/solmira/$mine" "$tmp/said" || fail "the uninstall does not say where $mine stays"
+done
 left=$(cd "$prefix" && find . -mindepth 1 -printf '%P\n' | sort | tr '\n' ' ')
-[ "$left" = "lib lib/solmira lib/solmira/slm.dat " ] || fail "the uninstall leaves more than slm.dat: $left"
+[ "$left" = "lib lib/solmira lib/solmira/slm.dat lib/solmira/solmiraverse.pdb " ] ||
+    fail "the uninstall leaves other than the user's files: $left"
 ! pending "$home_job" || fail "the uninstall leaves the pending start"
 "$tmp/stage/usr/lib/solmira/uninstall" >/dev/null || fail "the staged install's uninstall"
 [ -z "$(ls -A "$tmp/stage/usr")" ] || fail "the staged install's uninstall leaves: $(cd "$tmp/stage/usr" && find .)"

@@ -2,7 +2,6 @@
 #include "platform/window/controls/EditControl.h"
 
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -135,20 +134,6 @@ std::wstring EditControl::GetText() const
         from += end;
     }
     return out;
-}
-
-bool EditControl::ScrollInfo(int bar, SCROLLINFO& info) const
-{
-    QPlainTextEdit* edit = Editor();
-    if (edit == nullptr || bar != SB_VERT || !(style & WS_VSCROLL))
-        return false;
-    const QScrollBar* scroll = edit->verticalScrollBar();
-    // Qt's maximum is the last position; the device's is the last line of the range.
-    info.nMin = scroll->minimum();
-    info.nPage = static_cast<UINT>(scroll->pageStep());
-    info.nMax = scroll->maximum() + scroll->pageStep() - 1;
-    info.nPos = info.nTrackPos = scroll->value();
-    return true;
 }
 
 QPlainTextEdit* EditControl::Editor() const

@@ -14,7 +14,6 @@ struct EditControl : Window {
     LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void SetText(const std::wstring& text) override;
     std::wstring GetText() const override;
-    bool ScrollInfo(int bar, SCROLLINFO& info) const override;
 
     static std::unique_ptr<Window> Create(DialogWindow* dialog, const DialogItemTemplate& item);
 

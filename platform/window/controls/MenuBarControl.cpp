@@ -6,8 +6,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "platform/window/dialog/DialogWindow.h"
 #include "platform/window/Menu.h"
+#include "platform/window/dialog/DialogWindow.h"
 
 namespace
 {
@@ -32,30 +32,21 @@ QMenu* BuildMenu(HMENU menu, Window* owner, QWidget* parent)
     return popup;
 }
 
-bool MenuHolds(HMENU menu, UINT command)
-{
-    for (int i = 0; i < GetMenuItemCount(menu); ++i)
-        if (GetMenuItemID(menu, i) == command || MenuHolds(GetSubMenu(menu, i), command))
-            return true;
-    return false;
-}
-
 }  // namespace
 
-std::unique_ptr<MenuBarControl> MenuBarControl::Create(Window* parent, int id, DWORD style)
+std::unique_ptr<MenuBarControl> MenuBarControl::Create(DialogWindow* dialog, int id, DWORD style)
 {
-    if (parent == nullptr || parent->widget == nullptr || (style & CCS_BOTTOM) != CCS_BOTTOM)
+    if (dialog == nullptr || dialog->widget == nullptr || (style & CCS_BOTTOM) != CCS_BOTTOM)
         return nullptr;
     auto control = std::make_unique<MenuBarControl>();
-    control->parent = parent;
+    control->parent = dialog;
     control->id = id;
     control->style = style;
-    auto* bar = new QToolBar(parent->widget);
+    auto* bar = new QToolBar(dialog->widget);
     control->Adopt(bar);
     bar->setMovable(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    control->m_dialogHeight = parent->widget->height();
-    control->Layout();
+    dialog->layout.SetBottomBar(bar);
     bar->setVisible(style & WS_VISIBLE);
     return control;
 }
@@ -67,12 +58,6 @@ LRESULT MenuBarControl::Proc(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         case TB_ADDBUTTONS:
             return AddButtons(wParam, reinterpret_cast<const TBBUTTON*>(lParam));
-        case TB_BUTTONCOUNT:
-            return static_cast<LRESULT>(m_buttons.size());
-        case TB_GETBUTTON:
-            return GetButton(wParam, reinterpret_cast<TBBUTTON*>(lParam));
-        case SHCMBM_GETSUBMENU:
-            return reinterpret_cast<LRESULT>(SubMenu(static_cast<UINT>(lParam)));
         default:
             return Window::Proc(message, wParam, lParam);
     }
@@ -84,57 +69,17 @@ LRESULT MenuBarControl::AddButtons(size_t count, const TBBUTTON* buttons)
     if (buttons == nullptr || bar == nullptr)
         return FALSE;
     for (size_t b = 0; b < count; ++b) {
-        Button button{buttons[b], {}, new QToolButton(bar)};
+        auto* button = new QToolButton(bar);
         if (buttons[b].iString != 0)
-            button.caption = reinterpret_cast<LPCTSTR>(buttons[b].iString);
-        button.info.iString = 0;
-        button.widget->setText(QString::fromStdWString(button.caption));
-        button.widget->setEnabled(button.info.fsState & TBSTATE_ENABLED);
-        if (auto menu = reinterpret_cast<HMENU>(button.info.dwData);
-            menu != nullptr && (button.info.fsStyle & TBSTYLE_DROPDOWN)) {
-            button.widget->setMenu(BuildMenu(menu, parent, button.widget));
-            button.widget->setPopupMode(QToolButton::InstantPopup);
+            button->setText(QString::fromWCharArray(reinterpret_cast<LPCTSTR>(buttons[b].iString)));
+        button->setEnabled(buttons[b].fsState & TBSTATE_ENABLED);
+        if (auto menu = reinterpret_cast<HMENU>(buttons[b].dwData);
+            menu != nullptr && (buttons[b].fsStyle & TBSTYLE_DROPDOWN)) {
+            button->setMenu(BuildMenu(menu, parent, button));
+            button->setPopupMode(QToolButton::InstantPopup);
         }
-        bar->addWidget(button.widget);
-        m_buttons.push_back(std::move(button));
+        bar->addWidget(button);
     }
-    Layout();
+    AsDialog(parent)->layout.Lay();
     return TRUE;
-}
-
-LRESULT MenuBarControl::GetButton(size_t index, TBBUTTON* button) const
-{
-    if (button == nullptr || index >= m_buttons.size())
-        return FALSE;
-    *button = m_buttons[index].info;
-    button->iString = reinterpret_cast<INT_PTR>(m_buttons[index].caption.c_str());
-    return TRUE;
-}
-
-HMENU MenuBarControl::SubMenu(UINT command) const
-{
-    for (const Button& button : m_buttons)
-        if (static_cast<UINT>(button.info.idCommand) == command)
-            return reinterpret_cast<HMENU>(button.info.dwData);
-    return nullptr;
-}
-
-QToolButton* MenuBarControl::ButtonFor(UINT command) const
-{
-    for (const Button& button : m_buttons)
-        if (MenuHolds(reinterpret_cast<HMENU>(button.info.dwData), command))
-            return button.widget;
-    return nullptr;
-}
-
-void MenuBarControl::Layout()
-{
-    if (DialogWindow* dialog = AsDialog(parent)) {
-        dialog->layout.SetBottomBar(widget);
-        return;
-    }
-    QWidget* window = parent->widget;
-    const int barHeight = widget->sizeHint().height();
-    window->setFixedSize(window->width(), m_dialogHeight + barHeight);
-    widget->setGeometry(0, m_dialogHeight, window->width(), barHeight);
 }

@@ -4,33 +4,16 @@
 #pragma once
 
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "platform/window/Window.h"
 
-class QToolBar;
-class QToolButton;
+struct DialogWindow;
 
 struct MenuBarControl : Window {
     LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    static std::unique_ptr<MenuBarControl> Create(Window* parent, int id, DWORD style);
-
-    // The button that opens the pop-up holding command, or null; the user's way to it.
-    QToolButton* ButtonFor(UINT command) const;
+    static std::unique_ptr<MenuBarControl> Create(DialogWindow* dialog, int id, DWORD style);
 
 private:
-    struct Button {
-        TBBUTTON info;
-        std::wstring caption;
-        QToolButton* widget;
-    };
     LRESULT AddButtons(size_t count, const TBBUTTON* buttons);
-    LRESULT GetButton(size_t index, TBBUTTON* button) const;
-    HMENU SubMenu(UINT command) const;
-    void Layout();
-
-    std::vector<Button> m_buttons;
-    int m_dialogHeight = 0;  // the window's height without the bar
 };

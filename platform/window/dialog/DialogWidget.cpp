@@ -56,12 +56,12 @@ void DialogWidget::paintEvent(QPaintEvent* event)
         QTimer::singleShot(0, this, [this] { m_window->ShowIcon(); });
 }
 
-// Enter presses the push button that has the focus, otherwise the default one.
+// Enter presses the push button that has the focus, otherwise OK.
 int DialogWidget::FocusedButtonOrDefault() const
 {
     QWidget* focus = focusWidget();
     if (qobject_cast<QPushButton*>(focus) != nullptr)
         if (const Window* control = Window::Owning(focus); control != nullptr && control != m_window)
             return control->id;
-    return m_window->DefaultCommand();
+    return IDOK;
 }

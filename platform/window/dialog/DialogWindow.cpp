@@ -6,10 +6,11 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/window/Accessibility.h"
-#include "platform/window/Hooks.h"
 #include "platform/window/IconImage.h"
+#include "platform/window/Observers.h"
 #include "platform/window/ReadingZoom.h"
 #include "platform/window/WindowState.h"
 #include "platform/window/controls/ButtonControl.h"
@@ -21,6 +22,8 @@
 
 namespace
 {
+
+ActivationObserver g_activationObserver = nullptr;
 
 // Every dialog window alive, so that a stale handle is refused rather than followed.
 std::vector<DialogWindow*>& Living()
@@ -74,6 +77,11 @@ void PlaceControl(DialogWindow* dialog, Window* control, const DialogItemTemplat
 
 }  // namespace
 
+ActivationObserver SetActivationObserverForTesting(ActivationObserver observer)
+{
+    return std::exchange(g_activationObserver, observer);
+}
+
 QRect WorkArea()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -117,8 +125,6 @@ LRESULT DialogWindow::Proc(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_COMMAND:
         case WM_NOTIFY:
             return dialogProc != nullptr ? dialogProc(this, message, wParam, lParam) : 0;
-        case WM_GETICON:
-            return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? bigIcon : smallIcon);
         case WM_SETICON: {
             HICON& slot = wParam == ICON_BIG ? bigIcon : smallIcon;
             HICON previous = slot;
@@ -249,7 +255,8 @@ int DialogWindow::RunModal()
         widget->show();
         widget->raise();
         widget->activateWindow();
-        CallCbtHooks(HCBT_ACTIVATE, this);
+        if (g_activationObserver != nullptr)
+            g_activationObserver(this);
         QEventLoop loop;
         modalLoop = &loop;
         if (!modalEnded)

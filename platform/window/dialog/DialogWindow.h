@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
+#include "platform/window/Window.h"
 #include "platform/window/dialog/DialogLayout.h"
 #include "platform/window/dialog/DialogUnits.h"
-#include "platform/window/Window.h"
 
 class QEventLoop;
 class ReadingZoom;
@@ -17,8 +17,6 @@ struct DialogWindow : Window {
     ~DialogWindow() override;
     LRESULT Proc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void SetText(const std::wstring& text) override;
-    // The command Enter gives when the focus is not on a push button.
-    virtual int DefaultCommand() const { return IDOK; }
 
     // Builds the window and its controls from a template; not shown.
     static DialogWindow* Create(HINSTANCE module, const DialogTemplate& dialogTemplate, HWND owner, WNDPROC dialogProc,

@@ -1,34 +1,21 @@
-// Inside the start-at-time service: local date-times made instants, and the platform's
-// service over the schedulers that the machine offers.
-#include "platform/dailystart/StartAtTimeServices.h"
+// The choice between the machine's schedulers, and the platform's service made of them.
+#include "platform/dailystart/SchedulerChoice.h"
 
 #include <signal.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
-#include <utility>
+#include <string>
+#include <vector>
 
 #include "platform/dailystart/AtJobService.h"
-#include "platform/core/Clock.h"
 #include "platform/dailystart/Command.h"
 #include "platform/dailystart/ReplacingStartService.h"
 #include "platform/dailystart/SystemdTimerService.h"
 
 namespace
 {
-
-bool HasLineBreak(const std::string& s)
-{
-    return s.find_first_of("\r\n") != std::string::npos;
-}
-
-long OffsetFromUtcAt(std::time_t instant)
-{
-    std::tm local{};
-    localtime_r(&instant, &local);
-    return local.tm_gmtoff;
-}
 
 // Asked once in a run of the program: each question starts a program.
 bool ManagerAnswersOnce()
@@ -87,59 +74,6 @@ private:
 };
 
 }  // namespace
-
-std::optional<std::time_t> InstantOfLocalTime(const SYSTEMTIME& t, std::optional<std::time_t> after)
-{
-    if (!IsValidLocalTime(t))
-        return std::nullopt;
-    std::tm fields{};
-    fields.tm_year = t.wYear - 1900;
-    fields.tm_mon = t.wMonth - 1;
-    fields.tm_mday = t.wDay;
-    fields.tm_hour = t.wHour;
-    fields.tm_min = t.wMinute;
-    fields.tm_sec = t.wSecond;
-    // The fields read as UTC, less an offset that the zone has near then, give each
-    // instant whose local time they are.
-    const std::time_t asUtc = timegm(&fields);
-    const long offsetBefore = OffsetFromUtcAt(asUtc - 86400);
-    const long offsetAfter = OffsetFromUtcAt(asUtc + 86400);
-    std::optional<std::time_t> first;
-    for (const long offset : {offsetBefore, offsetAfter}) {
-        const std::time_t instant = asUtc - offset;
-        // The earliest instant after `after`, or the earliest of all where none is.
-        const auto gone = [&after](std::time_t i) { return after && i <= *after; };
-        const bool better = !first || std::pair(gone(instant), instant) < std::pair(gone(*first), *first);
-        if (OffsetFromUtcAt(instant) == offset && better)
-            first = instant;
-    }
-    // None: a skipped time, read with the offset from before the change.
-    return first ? *first : asUtc - offsetBefore;
-}
-
-std::vector<std::string> DisplayEnvironment()
-{
-    std::vector<std::string> variables;
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY"})
-        if (const char* value = std::getenv(name); value != nullptr && *value != '\0' && !HasLineBreak(value))
-            variables.push_back(std::string(name) + "=" + value);
-    return variables;
-}
-
-bool IsDisplayVariable(const std::string& variable)
-{
-    for (const char* name : {"DISPLAY=", "WAYLAND_DISPLAY=", "XAUTHORITY="})
-        if (variable.rfind(name, 0) == 0)
-            return true;
-    return false;
-}
-
-std::vector<std::string> StartEnvironment(std::time_t dailyStart)
-{
-    std::vector<std::string> variables = DisplayEnvironment();
-    variables.push_back(std::string(kDailyStartVariable) + "=" + std::to_string(dailyStart));
-    return variables;
-}
 
 bool SystemdUserManagerAnswers()
 {

@@ -1,0 +1,165 @@
+// The request queue: a worker thread carries the requests out in order, and a termination
+// signal that comes meanwhile waits for it.
+#include "platform/dailystart/StartRequests.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "platform/dailystart/SchedulerChoice.h"
+
+namespace
+{
+
+// A termination signal (SIGTERM, SIGINT, SIGHUP) that comes while requests are being
+// carried out ends the program once they are done: a registration cut off half way would
+// leave two starts pending, or none. An alarm bounds the wait.
+constexpr unsigned kSignalWaitSeconds = 15;
+std::atomic<bool> g_working{false};
+std::atomic<int> g_deferredSignal{0};
+
+[[noreturn]] void EndBy(int signal)
+{
+    ::signal(signal, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signal);
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    ::raise(signal);
+    ::_exit(128 + signal);
+}
+
+void OnTermination(int signal)
+{
+    g_deferredSignal.store(signal);
+    if (!g_working.load())
+        EndBy(signal);
+    ::alarm(kSignalWaitSeconds);
+}
+
+void DeferTerminationWhileWorking()
+{
+    static std::once_flag installed;
+    std::call_once(installed, [] {
+        for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+            struct sigaction action {
+            };
+            // A signal that the program was started with ignoring stays ignored.
+            if (::sigaction(signal, nullptr, &action) != 0 || action.sa_handler == SIG_IGN)
+                continue;
+            action.sa_handler = OnTermination;
+            sigemptyset(&action.sa_mask);
+            action.sa_flags = SA_RESTART;
+            ::sigaction(signal, &action, nullptr);
+        }
+    });
+}
+
+bool CarryOut(StartAtTimeService& service, const StartRequest& request)
+{
+    if (request.cancel)
+        return service.Cancel(request.program);
+    if (request.retryAt)
+        return service.RegisterRetry(request.program, *request.retryAt, request.dailyStart);
+    return service.Register(request.program, request.time);
+}
+
+// A worker thread carries out the requests in the order they came, and ends when none is
+// left; the next request starts another. A run that registers nothing starts none.
+class RequestQueue
+{
+public:
+    RequestQueue() = default;
+    RequestQueue(const RequestQueue&) = delete;
+    RequestQueue& operator=(const RequestQueue&) = delete;
+
+    // At the program's end the requests are finished within a bound. A worker still held
+    // up by a scheduler then is left behind with what it uses, and ends with the process.
+    ~RequestQueue() { Finish(kEndWaitMilliseconds); }
+
+    void Add(StartRequest request)
+    {
+        DeferTerminationWhileWorking();
+        std::unique_lock<std::mutex> lock(m_state->mutex);
+        m_state->requests.push_back(std::move(request));
+        if (m_state->working)
+            return;
+        m_state->working = true;
+        g_working.store(true);
+        try {
+            std::thread(Work, m_state).detach();
+        } catch (const std::system_error&) {
+            // No thread to be had: the request is carried out here rather than lost.
+            lock.unlock();
+            Work(m_state);
+        }
+    }
+
+    bool Finish(int timeoutMilliseconds)
+    {
+        std::unique_lock<std::mutex> lock(m_state->mutex);
+        return m_state->changed.wait_for(lock, std::chrono::milliseconds(timeoutMilliseconds),
+                                         [this] { return !m_state->working; });
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::deque<StartRequest> requests;
+        bool working = false;
+    };
+
+    static void Work(std::shared_ptr<State> state)
+    {
+        std::unique_lock<std::mutex> lock(state->mutex);
+        while (!state->requests.empty()) {
+            const StartRequest request = std::move(state->requests.front());
+            state->requests.pop_front();
+            lock.unlock();
+            // The service is made for each request: the scheduler is chosen here, off the
+            // caller's thread, and what it asks of the machine is asked once in a run.
+            CarryOut(*MakePlatformStartAtTimeService(), request);
+            lock.lock();
+        }
+        state->working = false;
+        g_working.store(false);
+        if (const int signal = g_deferredSignal.exchange(0))
+            EndBy(signal);
+        state->changed.notify_all();
+    }
+
+    std::shared_ptr<State> m_state = std::make_shared<State>();
+};
+
+RequestQueue g_queue;
+StartAtTimeService* g_serviceForTesting = nullptr;
+
+}  // namespace
+
+bool HandOverStartRequest(const StartRequest& request)
+{
+    if (g_serviceForTesting != nullptr)
+        return CarryOut(*g_serviceForTesting, request);
+    g_queue.Add(request);
+    return true;
+}
+
+bool FinishStartRequests(int timeoutMilliseconds)
+{
+    return g_queue.Finish(timeoutMilliseconds);
+}
+
+StartAtTimeService* SetStartAtTimeServiceForTesting(StartAtTimeService* service)
+{
+    return std::exchange(g_serviceForTesting, service);
+}
