@@ -88,19 +88,17 @@ void WindowView::PickDateTime(int id, const SYSTEMTIME& value) const
 RECT WindowView::OpenDropDown(int id) const
 {
     HWND picker = Control(id);
-    auto* edit = qobject_cast<QDateEdit*>(picker->widget);
-    RECT shown{};
-    EXPECT_TRUE(edit != nullptr && IsWindowVisible(picker) && IsWindowEnabled(picker))
-        << "field " << id << " is no date field the user can open";
-    if (edit == nullptr || !IsWindowVisible(picker))
-        return shown;
+    auto* edit = IsWindowVisible(picker) ? qobject_cast<QDateEdit*>(picker->widget) : nullptr;
+    if (edit == nullptr) {
+        ADD_FAILURE() << "field " << id << " is no date field the user can open";
+        return RECT{};
+    }
     QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, QPoint(edit->width() - 4, edit->height() / 2));
     QWidget* popup = edit->calendarWidget()->window();
     EXPECT_TRUE(popup->isVisible()) << "the drop-down of field " << id << " does not open";
     const QRect frame = popup->frameGeometry();
-    shown = RECT{frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
     popup->hide();
-    return shown;
+    return RECT{frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
 }
 
 void WindowView::ChooseMenuCommand(UINT command) const
