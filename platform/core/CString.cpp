@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/core/CodePage.h"
-#include "platform/core/Resources.h"
 #include "platform/core/ResourceHandle.h"
+#include "platform/core/Resources.h"
 
 namespace
 {
@@ -56,10 +56,9 @@ CString::CString(LPCSTR ansiText)
     if (ansiText == nullptr)
         return;
     // Byte by byte, with the length as the string's own size: no count narrowed to int.
-    const std::size_t length = std::strlen(ansiText);
-    m_text.resize(length);
-    for (std::size_t i = 0; i < length; ++i)
-        m_text[i] = WideCharFromAnsi(static_cast<BYTE>(ansiText[i]));
+    m_text.resize(std::strlen(ansiText));
+    for (wchar_t& c : m_text)
+        c = WideCharFromAnsi(static_cast<BYTE>(*ansiText++));
 }
 
 CString& CString::operator+=(const CString& other)

@@ -13,11 +13,15 @@ constexpr wchar_t kHighControls[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
 };
 
+constexpr std::array<wchar_t, 256> MakeWideChars()
+{
+    std::array<wchar_t, 256> table{};
+    for (int b = 0; b < 256; ++b)
+        table[b] = b >= 0x80 && b <= 0x9F ? kHighControls[b - 0x80] : static_cast<wchar_t>(b);
+    return table;
+}
+
 }  // namespace
 
-wchar_t WideCharFromAnsi(BYTE b)
-{
-    if (b >= 0x80 && b <= 0x9F)
-        return kHighControls[b - 0x80];
-    return static_cast<wchar_t>(b);
-}
+// Made before any code runs: the initialiser is a constant.
+const std::array<wchar_t, 256> kWideCharsOfAnsi = MakeWideChars();
