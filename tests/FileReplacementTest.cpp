@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/Paths.h"
 #include "platform/core/CFile.h"
+#include "platform/core/Paths.h"
 #include "platform/testing/TestEnvironment.h"
 #include "tests/TestFiles.h"
 
@@ -62,8 +62,8 @@ TEST(FileReplacementTest, TheOldFileStandsUntilTheNewIsInPlace)
 }
 
 // A save on a full disk leaves the old settings or the new, and where there were none, no
-// file: an empty one would be taken for settings at the next start. The disk is a tmpfs
-// of one page, mounted where only a child process sees it.
+// file: an empty one would be taken for settings at the next start. The close tells which.
+// The disk is a tmpfs of one page, mounted where only a child process sees it.
 TEST(FileReplacementTest, ASaveOnAFullDiskLeavesTheOldFileOrNone)
 {
     ProgramFolder folder;
@@ -82,9 +82,10 @@ TEST(FileReplacementTest, ASaveOnAFullDiskLeavesTheOldFileOrNone)
             CFile file;
             if (file.Open(DevicePathFromHostPath(disk + "/slm.dat").c_str(), CFile::modeCreate | CFile::modeWrite))
                 file.Write(saved.data(), 24);
-            file.Close();
+            // The close says whether the new content took the file's place.
+            const bool placed = file.Close();
             const std::string left = fs::exists(disk + "/slm.dat") ? ReadAll(disk + "/slm.dat") : "(none)";
-            ::_exit(left == (old ? "old" : "(none)") || (old && left == saved) ? 0 : 1);
+            ::_exit(left == (placed ? saved : old ? "old" : "(none)") ? 0 : 1);
         }
         int status = 0;
         ::waitpid(pid, &status, 0);

@@ -105,14 +105,16 @@ DWORD CFile::GetLength() const
     return m_hFile >= 0 ? m_length : 0;
 }
 
-void CFile::Close()
+BOOL CFile::Close()
 {
+    bool placed = true;
     if (m_created != nullptr) {
-        m_created->replacement.Commit(m_created->content);
+        placed = m_created->replacement.Commit(m_created->content);
         m_created.reset();
     }
     if (m_hFile >= 0) {
         ::close(m_hFile);
         m_hFile = -1;
     }
+    return placed ? TRUE : FALSE;
 }

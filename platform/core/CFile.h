@@ -49,7 +49,9 @@ public:
     // when opened; 0 otherwise.
     DWORD GetLength() const;
     // Closes the file, a created one taking its place first; does nothing when none is open.
-    void Close();
+    // FALSE when a created file could not take its place (a full disk, say): the old file
+    // then stands, or none where there was none.
+    BOOL Close();
 
     bool IsOpen() const { return m_hFile >= 0 || m_created != nullptr; }
 
