@@ -1,12 +1,16 @@
 // The program's entry: the framework starts the application object with the program's
 // resources. A start that can open no window ends at once, and keeps its daily start going.
 #include "app/CReadingApp.h"
+#include "platform/dailystart/StartEnvironment.h"
 #include "platform/dailystart/StartWithoutWindow.h"
 #include "platform/window/MessageLoop.h"
 #include "res/Resources.h"
 
 int main(int argc, char* argv[])
 {
+    // What the program sets for itself from here on (its window system's choices) is not
+    // passed on to the starts it registers.
+    KeepReceivedEnvironment();
     // The window system is started here, before the framework, so that a start without one
     // is seen here; the framework's own start of it then finds it running.
     if (!StartWindowSystem(argc, argv)) {

@@ -313,8 +313,9 @@ TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
 
 // The real program with AutoRun on, its file replaced by an upgrade at moments over the
 // first 30 ms of its start, while the loader may still be loading its libraries: each start
-// registers the path it was started from, never "… (deleted)". It is ended by SIGTERM once
-// its job is seen.
+// registers the path it was started from, never "… (deleted)", with the environment the
+// program received, not what it set for itself (no session bus to join, as here). It is
+// ended by SIGTERM once its job is seen.
 TEST_F(DailyCycleTest, AnUpgradeAsTheProgramStartsKeepsItsPath)
 {
     const std::string program = Program(), upgrade = Program() + ".new", deleted = Program() + " (deleted)";
@@ -329,6 +330,9 @@ TEST_F(DailyCycleTest, AnUpgradeAsTheProgramStartsKeepsItsPath)
         const pid_t pid = ::fork();
         if (pid == 0) {
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+            ::unsetenv("XDG_RUNTIME_DIR");
+            ::setenv("SOLMIRA_RECEIVED", "yes", 1);
             ::execl(program.c_str(), "solmira", nullptr);
             ::_exit(127);
         }
@@ -343,6 +347,10 @@ TEST_F(DailyCycleTest, AnUpgradeAsTheProgramStartsKeepsItsPath)
         ASSERT_EQ(JobsOf(deleted), std::vector<std::string>());
         const std::vector<std::string> jobs = JobsOf(program);
         ASSERT_EQ(jobs.size(), 1u);
+        const std::string script = RunCommand({"at", "-c", jobs[0]}).output;
+        EXPECT_TRUE(script.find("\nSOLMIRA_RECEIVED=yes; export SOLMIRA_RECEIVED\n") != std::string::npos &&
+                    script.find("DBUS_SESSION_BUS_ADDRESS") == std::string::npos)
+            << script;
         m_at.Remove(program, jobs[0]);
     }
 }

@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <sstream>
 
-extern char** environ;
+#include "platform/dailystart/StartEnvironment.h"
 
 namespace
 {
@@ -64,7 +64,7 @@ CommandResult RunCommand(const std::vector<std::string>& args, const std::string
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     pid_t pid = -1;
-    const int spawned = ::posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    const int spawned = ::posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), CommandEnvironment());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     ::close(in[0]);

@@ -9,8 +9,9 @@ struct CommandResult {
     std::string output;
 };
 
-// Runs args[0] (looked up on PATH) with args, feeding it input on its standard input and
-// keeping what it writes to its standard output and standard error. One that runs longer
+// Runs args[0] (looked up on PATH) with args, in the environment the program received
+// (CommandEnvironment), feeding it input on its standard input and keeping what it writes
+// to its standard output and standard error. One that runs longer
 // than timeoutMilliseconds is stopped. With workingFolder empty it runs in this program's
 // working folder.
 CommandResult RunCommand(const std::vector<std::string>& args, const std::string& input = std::string(),
