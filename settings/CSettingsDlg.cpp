@@ -5,17 +5,20 @@
 #include <vector>
 
 #include "calendar/Calendar.h"
+#include "platform/core/CFile.h"
 #include "platform/core/Clock.h"
 #include "platform/core/ModulePath.h"
 #include "platform/dailystart/StartAtTime.h"
 #include "platform/framework/CDataExchange.h"
-#include "platform/core/CFile.h"
 #include "platform/shell/Shell.h"
 #include "res/resource.h"
 #include "settings/AppDir.h"
 
 namespace
 {
+
+// How long the Settings window's OK waits for the scheduler before it tells what it knows.
+constexpr int kSchedulerWaitMilliseconds = 3000;
 
 CString SettingsPath()
 {
@@ -118,27 +121,40 @@ void CSettingsDlg::SaveSettings()
     m_record.autoRun = m_bAutoRun;
     m_timeRun.GetAsSystemTime(m_record.runAt);
     m_record.runAt.wMilliseconds = 0;
-    ScheduleAutoRun(TRUE);
+    NextAutoRun();
+    // The file comes first: a save that fails leaves the pending start as the file that
+    // stands describes it, and this start goes on with the settings of that file.
+    if (!WriteSettings()) {
+        MessageBox(L"The settings could not be saved.", L"Settings", MB_OK);
+        LoadSettings();
+        return;
+    }
+    RegisterAutoRun(TRUE);
+}
+
+BOOL CSettingsDlg::WriteSettings()
+{
     // The platform replaces the file whole: a kill or a second copy saving at once leaves
     // the old settings or the new, never an empty file.
     CFile file;
-    if (file.Open(SettingsPath(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary)) {
-        BYTE bytes[sizeof(SettingsRecord)];
-        SettingsRecordToBytes(m_record, bytes);
-        file.Write(bytes, sizeof(bytes));
-    }
-    file.Close();
+    if (!file.Open(SettingsPath(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary))
+        return FALSE;
+    BYTE bytes[sizeof(SettingsRecord)];
+    SettingsRecordToBytes(m_record, bytes);
+    const BOOL written = file.Write(bytes, sizeof(bytes));
+    return file.Close() && written;
 }
 
 void CSettingsDlg::ScheduleAutoRun(BOOL showMessage)
 {
-    std::vector<TCHAR> path(MAX_PATH);
-    GetModuleFileName(nullptr, path.data(), MAX_PATH);
-    if (!m_bAutoRun) {
-        CeRunAppAtTime(path.data(), nullptr);
-        return;
-    }
+    NextAutoRun();
+    RegisterAutoRun(showMessage);
+}
 
+void CSettingsDlg::NextAutoRun()
+{
+    if (!m_bAutoRun)
+        return;
     SYSTEMTIME now{};
     GetLocalTime(&now);
     SYSTEMTIME& runAt = m_record.runAt;
@@ -161,13 +177,34 @@ void CSettingsDlg::ScheduleAutoRun(BOOL showMessage)
             }
         }
     }
+}
 
-    if (showMessage) {
-        CString text;
-        text.Format(L"DEDUVO will next run on %d of %s, %d at %d:%02d", runAt.wDay,
-                    static_cast<LPCTSTR>(MonthNames()[runAt.wMonth - 1]), runAt.wYear, runAt.wHour, runAt.wMinute);
-        MessageBox(text, L"Autorun", MB_OK);
+void CSettingsDlg::RegisterAutoRun(BOOL showMessage)
+{
+    std::vector<TCHAR> path(MAX_PATH);
+    GetModuleFileName(nullptr, path.data(), MAX_PATH);
+    const SYSTEMTIME* runAt = m_bAutoRun ? &m_record.runAt : nullptr;
+    if (!showMessage) {
+        CeRunAppAtTime(path.data(), runAt);
+        return;
     }
 
-    CeRunAppAtTime(path.data(), &runAt);
+    // The message says what became of the request, so it waits for the scheduler, a few
+    // seconds at most.
+    const StartOutcome outcome = RunAppAtTimeAndWait(path.data(), runAt, kSchedulerWaitMilliseconds);
+    const CString reason(outcome.failure.c_str());
+    CString text;
+    if (runAt == nullptr) {
+        if (outcome.Done())
+            return;
+        text.Format(L"The settings were saved, but DEDUVO may still run as before (%s)", static_cast<LPCTSTR>(reason));
+    } else if (outcome.Done()) {
+        text.Format(L"DEDUVO will next run on %d of %s, %d at %d:%02d", runAt->wDay,
+                    static_cast<LPCTSTR>(MonthNames()[runAt->wMonth - 1]), runAt->wYear, runAt->wHour, runAt->wMinute);
+    } else {
+        text.Format(L"The settings were saved, but DEDUVO is not set to run on %d of %s, %d at %d:%02d (%s)",
+                    runAt->wDay, static_cast<LPCTSTR>(MonthNames()[runAt->wMonth - 1]), runAt->wYear, runAt->wHour,
+                    runAt->wMinute, static_cast<LPCTSTR>(reason));
+    }
+    MessageBox(text, L"Autorun", MB_OK);
 }

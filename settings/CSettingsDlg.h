@@ -2,8 +2,8 @@
 // AutoRun and the run time, with the image of the settings file.
 #pragma once
 
-#include "platform/framework/CDialog.h"
 #include "platform/core/CTime.h"
+#include "platform/framework/CDialog.h"
 #include "settings/SettingsRecord.h"
 
 class CSettingsDlg : public CDialog
@@ -18,12 +18,14 @@ public:
     // Reads the settings file into the members: true when the settings came from it, false
     // when it is missing or empty and the defaults (AutoRun off, Bell Chime on) were set.
     BOOL LoadSettings();
-    // Takes the window's values, registers or cancels the daily start, then writes the
-    // settings file. Nothing is reported.
+    // Takes the window's values and writes the settings file, then registers or cancels
+    // the daily start and says what became of it. A file that cannot be written is said
+    // instead, and the members are read again from the file as it stands.
     void SaveSettings();
     // Brings the pending daily start in line with AutoRun: registers the next start at the
-    // chosen time of day (today if still ahead, otherwise tomorrow), after confirming it in
-    // a message when showMessage is true; or cancels it when AutoRun is off.
+    // chosen time of day (today if still ahead, otherwise tomorrow), or cancels it when
+    // AutoRun is off. With showMessage, waits for the scheduler and says what became of
+    // it; otherwise hands it over and returns at once.
     void ScheduleAutoRun(BOOL showMessage);
 
     BOOL m_bAutoRun = 0;
@@ -38,6 +40,12 @@ protected:
 private:
     void OnAutoRunClicked();
     void OnOkClicked();
+    // Writes the record to the settings file; FALSE when it did not get there whole.
+    BOOL WriteSettings();
+    // Sets the record's run date to the next start's, when AutoRun is on.
+    void NextAutoRun();
+    // The registration, or the cancel, of ScheduleAutoRun.
+    void RegisterAutoRun(BOOL showMessage);
 };
 
 // The names of the months in the confirmation message, built the first time one is shown.

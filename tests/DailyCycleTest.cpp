@@ -45,6 +45,7 @@
 #include "platform/testing/VirtualScreen.h"
 #include "platform/window/Display.h"
 #include "res/Resources.h"
+#include "res/resource.h"
 #include "tests/TestFiles.h"
 #include "tests/ToolRunner.h"
 #include "tools/PalmDatabase.h"
@@ -149,7 +150,8 @@ protected:
 };
 
 // Register and cancel reach both schedulers: a start left with at before a systemd
-// session appeared, or the reverse, goes. A refused start leaves the one pending.
+// session appeared, or the reverse, goes. A refused start leaves the one pending and says
+// why.
 TEST_F(DailyCycleTest, StartsLeftWithTheOtherSchedulerGo)
 {
     const std::string program = Program();
@@ -179,17 +181,17 @@ TEST_F(DailyCycleTest, StartsLeftWithTheOtherSchedulerGo)
     {
         StandInCommands refusing(m_folder.PathOf("bin"),
                                  {{"at", "[ \"$1\" = -c ] && exec /usr/bin/at \"$@\"; exit 1"}});
-        EXPECT_FALSE(ReplacingStartService(&m_at, {}).Register(program, At(2099, 12, 13, 7, 30)));
-        EXPECT_FALSE(ReplacingStartService(&m_at, {}).Register(program, At(2099, 4, 31, 7, 30))) << "no such day";
+        EXPECT_EQ(ReplacingStartService(&m_at, {}).Register(program, At(2099, 12, 13, 7, 30)).failure, "at refused");
+        EXPECT_EQ(ReplacingStartService(&m_at, {}).Register(program, At(2099, 4, 31, 7, 30)).failure, "no such time");
     }
     EXPECT_EQ(JobsOf(program).size(), 1u) << "a refused start leaves the last one";
 
-    EXPECT_TRUE(ReplacingStartService(&units, {&m_at}).Register(program, At(2099, 12, 12, 7, 30)));
+    EXPECT_TRUE(ReplacingStartService(&units, {&m_at}).Register(program, At(2099, 12, 12, 7, 30)).Done());
     EXPECT_TRUE(JobsOf(program).empty());
     EXPECT_EQ(units.Pending(program), std::vector<std::string>{"2099-12-12 06:30:00 UTC"});
 
     ASSERT_FALSE(m_at.Add(program, instant, {}).empty());
-    EXPECT_TRUE(MakePlatformStartAtTimeService()->Cancel(program));
+    EXPECT_TRUE(MakePlatformStartAtTimeService()->Cancel(program).Done());
     EXPECT_TRUE(JobsOf(program).empty());
     EXPECT_EQ(units.Pending(program), std::vector<std::string>());
 }
@@ -305,10 +307,59 @@ TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
         before = now;
     }
     // The program's end waits for its requests, but not for ever for a scheduler that hangs.
+    // What it did not wait for is said.
     StandInCommands hanging(m_folder.PathOf("bin"), {{"atq", "exec sleep 8"}});
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(RunCommand({Program(), "cancel", "self"}, std::string(), 20000).status, 0);
+    const CommandResult ended = RunCommand({Program(), "cancel", "self"}, std::string(), 20000);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(7));
+    EXPECT_EQ(std::to_string(ended.status) + ended.output,
+              "0solmira: the program ended before the system's scheduler answered, so the daily start may not be as "
+              "asked\n");
+}
+
+// The Settings window's OK says what became of the start it asked for, once the scheduler
+// has answered or the few seconds the window waits are over: registered, refused by at (as
+// for a user at.deny names), no scheduler at all, or no answer yet (the start then still
+// comes). The window closes after it.
+TEST_F(DailyCycleTest, TheSettingsWindowSaysWhatBecameOfItsStart)
+{
+    FixedClock clock(2099, 12, 10, 6, 0);
+    const std::wstring notSet = L"The settings were saved, but DEDUVO is not set to run on 10 of Dec, 2099 at 7:30 (";
+    const struct {
+        const char* service;  // SOLMIRA_START_SERVICE
+        std::string at;       // what stands in for at's command, if anything
+        std::wstring told;    // what the message says
+        std::size_t jobs;     // left once all is done
+    } cases[] = {
+        {"at", "", L"DEDUVO will next run on 10 of Dec, 2099 at 7:30", 1},
+        {"at", "[ \"$1\" = -c ] && exec /usr/bin/at \"$@\"; echo 'You do not have permission to use at.' >&2; exit 1",
+         notSet + L"at refused)", 0},
+        {"none", "", notSet + L"no scheduler)", 0},
+        {"at", "[ \"$1\" = -c ] || sleep 4; exec /usr/bin/at \"$@\"", notSet + L"no answer yet)", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.service) + " " + c.at);
+        EnvironmentGuard service("SOLMIRA_START_SERVICE", c.service);
+        StandInCommands at(m_folder.PathOf("bin"), {{"at", c.at.empty() ? "exec /usr/bin/at \"$@\"" : c.at}});
+        m_folder.Write("slm.dat", SettingsBytes(0, 0, {2099, 12, 3, 9, 7, 30}));
+        ScriptedUser user;
+        user.Expect(L"REZEZO 1.0", [](WindowView& w) {
+            w.ChooseMenuCommand(ID_OPTIONS_SETTINGS);
+            w.Click(IDOK);
+        });
+        user.Expect(L"Settings", [](WindowView& w) {
+            w.Click(IDC_AUTORUN);
+            w.Click(IDOK);
+        });
+        user.Expect(L"Support Notice", [](WindowView& w) { w.Click(IDOK); });
+        user.Expect(L"Autorun", [&c](WindowView& w) {
+            EXPECT_EQ(w.MessageText(), c.told);
+            w.Click(IDOK);
+        });
+        AfxWinMain(0, nullptr, ProgramResources());
+        ASSERT_TRUE(FinishStartRequests(20000));
+        EXPECT_EQ(JobsOf(Program()).size(), c.jobs);
+    }
 }
 
 // The real program with AutoRun on, its file replaced by an upgrade at moments over the
@@ -382,7 +433,7 @@ TEST_F(DailyCycleTest, AJobOrAUnitStartsItsProgramFromAnyFolder)
         fs::create_directories(fs::path(made.back()).parent_path());
         WriteFile(made.back(), "#!/bin/sh\nprintf '%s' \"$0\" > '" + ran + "'\n");
         fs::permissions(made.back(), fs::perms::owner_all);
-        EXPECT_TRUE(ReplacingStartService(&m_at, {}).Register(made.back(), At(2099, 12, 10, 7, 30, 20)));
+        EXPECT_TRUE(ReplacingStartService(&m_at, {}).Register(made.back(), At(2099, 12, 10, 7, 30, 20)).Done());
     }
     fs::current_path(before);
     fs::remove_all(madeIn);
@@ -425,8 +476,8 @@ TEST_F(DailyCycleTest, AJobOrAUnitStartsItsProgramFromAnyFolder)
     const std::string program = m_folder.PathOf("solmira");
     const std::string timer = units + "/" + SystemdTimerService::UnitName(program) + ".timer";
     ReplacingStartService replacing(&service, {});
-    ASSERT_TRUE(replacing.Register(program, At(2099, 10, 25, 2, 30)));
-    ASSERT_TRUE(replacing.Register(program, At(2099, 12, 10, 7, 30, 45)));
+    ASSERT_TRUE(replacing.Register(program, At(2099, 10, 25, 2, 30)).Done());
+    ASSERT_TRUE(replacing.Register(program, At(2099, 12, 10, 7, 30, 45)).Done());
     EXPECT_NE(ReadAll(timer).find("\nOnCalendar=2099-12-10 06:30:45 UTC\n"), std::string::npos) << ReadAll(timer);
     const CommandResult calendar = RunCommand({"systemd-analyze", "calendar", "2099-12-10 06:30:45 UTC"});
     EXPECT_NE(calendar.output.find("(in UTC): Thu 2099-12-10 06:30:45 UTC"), std::string::npos) << calendar.output;
@@ -434,7 +485,7 @@ TEST_F(DailyCycleTest, AJobOrAUnitStartsItsProgramFromAnyFolder)
     StandInCommands refusing(m_folder.PathOf("bin"), {{"systemctl", "exit 1"}});
     EXPECT_TRUE(SystemdTimerService(units, true).Add(program, instant + 60, {}).empty());
     EXPECT_EQ(service.Pending(program), (std::vector<std::string>{"2099-12-10 06:30:45 UTC"}));
-    EXPECT_TRUE(replacing.Cancel(program));
+    EXPECT_TRUE(replacing.Cancel(program).Done());
     EXPECT_FALSE(fs::exists(timer));
 }
 

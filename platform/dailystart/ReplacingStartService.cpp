@@ -85,19 +85,22 @@ ReplacingStartService::ReplacingStartService(Scheduler* target, std::vector<Sche
             m_all.push_back(scheduler);
 }
 
-bool ReplacingStartService::Register(const std::string& programPath, const SYSTEMTIME& localTime)
+StartOutcome ReplacingStartService::Register(const std::string& programPath, const SYSTEMTIME& localTime)
 {
     // In the repeated hour of a change from daylight saving, the pass still to come.
     const std::optional<std::time_t> instant = InstantOfLocalTime(localTime, CurrentTime());
-    return instant && Place(programPath, *instant, *instant);
+    if (!instant)
+        return {"no such time"};
+    return Place(programPath, *instant, *instant);
 }
 
-bool ReplacingStartService::RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart)
+StartOutcome ReplacingStartService::RegisterRetry(const std::string& programPath, std::time_t instant,
+                                                  std::time_t dailyStart)
 {
     return Place(programPath, instant, dailyStart);
 }
 
-bool ReplacingStartService::Place(const std::string& programPath, std::time_t instant, std::time_t dailyStart)
+StartOutcome ReplacingStartService::Place(const std::string& programPath, std::time_t instant, std::time_t dailyStart)
 {
     if (m_target == nullptr) {
         // Said once in a run of the program, however often it registers.
@@ -107,26 +110,28 @@ bool ReplacingStartService::Place(const std::string& programPath, std::time_t in
                 "solmira: no scheduler answers (neither a systemd user manager nor atd), "
                 "so the daily start is not registered\n",
                 stderr);
-        return false;
+        return {"no scheduler"};
     }
     const ProgramLock lock(programPath);
     std::string failing;
+    bool refused = false;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         const std::string id = m_target->Add(programPath, instant, StartEnvironment(dailyStart));
-        if (id.empty()) {
+        refused = id.empty();
+        if (refused) {
             failing = m_target->Name();
             continue;
         }
         RemoveAllBut(programPath, id);
         failing = NotHolding(programPath, id);
         if (failing.empty())
-            return true;
+            return {};
     }
     std::fprintf(stderr, "solmira: the next daily start could not be registered as asked (%s)\n", failing.c_str());
-    return false;
+    return {failing + (refused ? " refused" : " failed")};
 }
 
-bool ReplacingStartService::Cancel(const std::string& programPath)
+StartOutcome ReplacingStartService::Cancel(const std::string& programPath)
 {
     const ProgramLock lock(programPath);
     std::string failing;
@@ -134,10 +139,10 @@ bool ReplacingStartService::Cancel(const std::string& programPath)
         RemoveAllBut(programPath, std::string());
         failing = NotHolding(programPath, std::string());
         if (failing.empty())
-            return true;
+            return {};
     }
     std::fprintf(stderr, "solmira: the pending daily start could not be removed (%s)\n", failing.c_str());
-    return false;
+    return {failing + " failed"};
 }
 
 void ReplacingStartService::RemoveAllBut(const std::string& programPath, const std::string& keep)

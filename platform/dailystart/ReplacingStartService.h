@@ -19,13 +19,13 @@ public:
 
     // After each change the service looks at what is pending for the path and makes the
     // change once more if it does not hold; a change that still does not hold is one line
-    // on standard error.
-    bool Register(const std::string& programPath, const SYSTEMTIME& localTime) override;
-    bool Cancel(const std::string& programPath) override;
-    bool RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) override;
+    // on standard error, and its outcome names the scheduler.
+    StartOutcome Register(const std::string& programPath, const SYSTEMTIME& localTime) override;
+    StartOutcome Cancel(const std::string& programPath) override;
+    StartOutcome RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) override;
 
 private:
-    bool Place(const std::string& programPath, std::time_t instant, std::time_t dailyStart);
+    StartOutcome Place(const std::string& programPath, std::time_t instant, std::time_t dailyStart);
     // Removes the program's starts from every scheduler, except keep on the target.
     void RemoveAllBut(const std::string& programPath, const std::string& keep);
     // The schedulers where the program's pending starts are not as wanted: keep alone on

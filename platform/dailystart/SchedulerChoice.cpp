@@ -33,12 +33,12 @@ public:
     {
     }
 
-    bool Register(const std::string& programPath, const SYSTEMTIME& localTime) override
+    StartOutcome Register(const std::string& programPath, const SYSTEMTIME& localTime) override
     {
         return m_service.Register(programPath, localTime);
     }
-    bool Cancel(const std::string& programPath) override { return m_service.Cancel(programPath); }
-    bool RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) override
+    StartOutcome Cancel(const std::string& programPath) override { return m_service.Cancel(programPath); }
+    StartOutcome RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) override
     {
         return m_service.RegisterRetry(programPath, instant, dailyStart);
     }

@@ -2,21 +2,44 @@
 // to the request queue.
 #include "platform/dailystart/StartAtTime.h"
 
+#include <optional>
+
 #include "platform/core/Clock.h"
 #include "platform/core/Paths.h"
 #include "platform/dailystart/StartRequests.h"
 
-BOOL CeRunAppAtTime(LPCTSTR appName, const SYSTEMTIME* time)
+namespace
+{
+
+// The request of a call; none for a call that names no program or a date-time that
+// cannot exist.
+std::optional<StartRequest> RequestOf(LPCTSTR appName, const SYSTEMTIME* time)
 {
     if (appName == nullptr || *appName == L'\0')
-        return FALSE;
+        return std::nullopt;
     if (time != nullptr && !IsValidLocalTime(*time))
-        return FALSE;
+        return std::nullopt;
     StartRequest request;
     request.program = HostPathFromDevicePath(appName);
     if (time == nullptr)
         request.cancel = true;
     else
         request.time = *time;
-    return HandOverStartRequest(request) ? TRUE : FALSE;
+    return request;
+}
+
+}  // namespace
+
+BOOL CeRunAppAtTime(LPCTSTR appName, const SYSTEMTIME* time)
+{
+    const std::optional<StartRequest> request = RequestOf(appName, time);
+    return request && HandOverStartRequest(*request) ? TRUE : FALSE;
+}
+
+StartOutcome RunAppAtTimeAndWait(LPCTSTR appName, const SYSTEMTIME* time, int timeoutMilliseconds)
+{
+    const std::optional<StartRequest> request = RequestOf(appName, time);
+    if (!request)
+        return {"no such time"};
+    return HandOverStartRequestAndWait(*request, timeoutMilliseconds);
 }

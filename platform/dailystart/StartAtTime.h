@@ -8,6 +8,13 @@
 
 #include "platform/core/Types.h"
 
+// What became of a request: nothing to say when it was carried out as asked, otherwise why
+// not, in a few words for a message ("at refused", "no scheduler").
+struct StartOutcome {
+    std::string failure;
+    bool Done() const { return failure.empty(); }
+};
+
 // Registers appName (a path in the device's form) to be started at time, a local
 // date-time; with time null, cancels its pending start. A date-time that cannot exist is
 // refused at once. The platform's own service carries the request out on a thread of its
@@ -15,6 +22,11 @@
 // result then says only that the request was taken. A service put in place with
 // SetStartAtTimeServiceForTesting is called before this returns, and its result is returned.
 BOOL CeRunAppAtTime(LPCTSTR appName, const SYSTEMTIME* time);
+// The same request, for a window that tells the user what became of it: waits until the
+// request is carried out (and those before it), for at most timeoutMilliseconds. When the
+// wait runs out first, the request still goes on and the outcome says there was no answer
+// yet.
+StartOutcome RunAppAtTimeAndWait(LPCTSTR appName, const SYSTEMTIME* time, int timeoutMilliseconds);
 
 // Waits until the requests handed to the platform's own service have been carried out, for
 // at most timeoutMilliseconds. Returns whether they have. The program's end waits in the
@@ -27,10 +39,10 @@ class StartAtTimeService
 public:
     virtual ~StartAtTimeService() = default;
     // programPath is the host path of the program to start.
-    virtual bool Register(const std::string& programPath, const SYSTEMTIME& localTime) = 0;
-    virtual bool Cancel(const std::string& programPath) = 0;
+    virtual StartOutcome Register(const std::string& programPath, const SYSTEMTIME& localTime) = 0;
+    virtual StartOutcome Cancel(const std::string& programPath) = 0;
     // A retry of the daily start dailyStart at instant, in the place of the pending start.
-    virtual bool RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) = 0;
+    virtual StartOutcome RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) = 0;
 };
 
 // Test seam: a service in place of the one the platform chooses (null: the platform's

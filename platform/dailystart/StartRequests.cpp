@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -64,7 +65,7 @@ void DeferTerminationWhileWorking()
     });
 }
 
-bool CarryOut(StartAtTimeService& service, const StartRequest& request)
+StartOutcome CarryOut(StartAtTimeService& service, const StartRequest& request)
 {
     if (request.cancel)
         return service.Cancel(request.program);
@@ -83,14 +84,23 @@ public:
     RequestQueue& operator=(const RequestQueue&) = delete;
 
     // At the program's end the requests are finished within a bound. A worker still held
-    // up by a scheduler then is left behind with what it uses, and ends with the process.
-    ~RequestQueue() { Finish(kEndWaitMilliseconds); }
+    // up by a scheduler then is left behind with what it uses, and ends with the process:
+    // what it was doing is said, never dropped in silence.
+    ~RequestQueue()
+    {
+        if (!Finish(kEndWaitMilliseconds))
+            std::fputs(
+                "solmira: the program ended before the system's scheduler answered, so the daily start may not be "
+                "as asked\n",
+                stderr);
+    }
 
-    void Add(StartRequest request)
+    // outcome, where given, is filled once the request is carried out.
+    void Add(StartRequest request, std::shared_ptr<std::optional<StartOutcome>> outcome)
     {
         DeferTerminationWhileWorking();
         std::unique_lock<std::mutex> lock(m_state->mutex);
-        m_state->requests.push_back(std::move(request));
+        m_state->requests.push_back({std::move(request), std::move(outcome)});
         if (m_state->working)
             return;
         m_state->working = true;
@@ -111,11 +121,23 @@ public:
                                          [this] { return !m_state->working; });
     }
 
+    // Waits for outcome to be filled, for at most timeoutMilliseconds.
+    bool WaitFor(const std::shared_ptr<std::optional<StartOutcome>>& outcome, int timeoutMilliseconds)
+    {
+        std::unique_lock<std::mutex> lock(m_state->mutex);
+        return m_state->changed.wait_for(lock, std::chrono::milliseconds(timeoutMilliseconds),
+                                         [&outcome] { return outcome->has_value(); });
+    }
+
 private:
+    struct Queued {
+        StartRequest request;
+        std::shared_ptr<std::optional<StartOutcome>> outcome;
+    };
     struct State {
         std::mutex mutex;
         std::condition_variable changed;
-        std::deque<StartRequest> requests;
+        std::deque<Queued> requests;
         bool working = false;
     };
 
@@ -123,13 +145,17 @@ private:
     {
         std::unique_lock<std::mutex> lock(state->mutex);
         while (!state->requests.empty()) {
-            const StartRequest request = std::move(state->requests.front());
+            const Queued queued = std::move(state->requests.front());
             state->requests.pop_front();
             lock.unlock();
             // The service is made for each request: the scheduler is chosen here, off the
             // caller's thread, and what it asks of the machine is asked once in a run.
-            CarryOut(*MakePlatformStartAtTimeService(), request);
+            StartOutcome outcome = CarryOut(*MakePlatformStartAtTimeService(), queued.request);
             lock.lock();
+            if (queued.outcome != nullptr) {
+                *queued.outcome = std::move(outcome);
+                state->changed.notify_all();
+            }
         }
         state->working = false;
         g_working.store(false);
@@ -149,9 +175,20 @@ StartAtTimeService* g_serviceForTesting = nullptr;
 bool HandOverStartRequest(const StartRequest& request)
 {
     if (g_serviceForTesting != nullptr)
-        return CarryOut(*g_serviceForTesting, request);
-    g_queue.Add(request);
+        return CarryOut(*g_serviceForTesting, request).Done();
+    g_queue.Add(request, nullptr);
     return true;
+}
+
+StartOutcome HandOverStartRequestAndWait(const StartRequest& request, int timeoutMilliseconds)
+{
+    if (g_serviceForTesting != nullptr)
+        return CarryOut(*g_serviceForTesting, request);
+    const auto outcome = std::make_shared<std::optional<StartOutcome>>();
+    g_queue.Add(request, outcome);
+    if (!g_queue.WaitFor(outcome, timeoutMilliseconds))
+        return {kNoAnswerYet};
+    return **outcome;
 }
 
 bool FinishStartRequests(int timeoutMilliseconds)

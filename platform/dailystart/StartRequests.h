@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/core/Types.h"
+#include "platform/dailystart/StartAtTime.h"
 
 struct StartRequest {
     std::string program;  // the host path of the program to start
@@ -17,7 +18,8 @@ struct StartRequest {
     std::time_t dailyStart = 0;
 };
 
-// How long the program's end waits for requests still on their way.
+// How long the program's end waits for requests still on their way; one still on its way
+// then is said on standard error.
 constexpr int kEndWaitMilliseconds = 5000;
 
 // Hands a request on: to the queue, which carries it out with the platform's own service
@@ -25,3 +27,8 @@ constexpr int kEndWaitMilliseconds = 5000;
 // with SetStartAtTimeServiceForTesting, which carries it out before this returns (the
 // result is its own).
 bool HandOverStartRequest(const StartRequest& request);
+// Hands a request on in the same way and waits until the request is carried out, for at
+// most timeoutMilliseconds. What became of it, or kNoAnswerYet when the
+// wait ran out first: the request still goes on.
+StartOutcome HandOverStartRequestAndWait(const StartRequest& request, int timeoutMilliseconds);
+constexpr const char* kNoAnswerYet = "no answer yet";

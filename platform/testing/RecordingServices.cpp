@@ -3,22 +3,22 @@
 
 #include "platform/core/Clock.h"
 
-bool RecordingStartAtTime::Register(const std::string& programPath, const SYSTEMTIME& localTime)
+StartOutcome RecordingStartAtTime::Register(const std::string& programPath, const SYSTEMTIME& localTime)
 {
     calls.push_back({false, programPath, localTime});
     pending[programPath] = localTime;
-    return true;
+    return {};
 }
 
-bool RecordingStartAtTime::RegisterRetry(const std::string& programPath, std::time_t instant,
-                                         std::time_t /*dailyStart*/)
+StartOutcome RecordingStartAtTime::RegisterRetry(const std::string& programPath, std::time_t instant,
+                                                 std::time_t /*dailyStart*/)
 {
     return Register(programPath, LocalTimeFromTime(instant, 0));
 }
 
-bool RecordingStartAtTime::Cancel(const std::string& programPath)
+StartOutcome RecordingStartAtTime::Cancel(const std::string& programPath)
 {
     calls.push_back({true, programPath, SYSTEMTIME{}});
     pending.erase(programPath);
-    return true;
+    return {};
 }

@@ -19,10 +19,10 @@ public:
         SYSTEMTIME time;  // zero for a cancel
     };
 
-    bool Register(const std::string& programPath, const SYSTEMTIME& localTime) override;
+    StartOutcome Register(const std::string& programPath, const SYSTEMTIME& localTime) override;
     // Kept as a registration at the retry's local time.
-    bool RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) override;
-    bool Cancel(const std::string& programPath) override;
+    StartOutcome RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) override;
+    StartOutcome Cancel(const std::string& programPath) override;
 
     std::vector<Call> calls;
     // The pending start of each program, as the service keeps them: one per path.
