@@ -1,6 +1,7 @@
 // The program's entry: the framework starts the application object with the program's
 // resources. A start that can open no window ends at once, and keeps its daily start going.
 #include "app/CReadingApp.h"
+#include "platform/dailystart/StartAtTime.h"
 #include "platform/dailystart/StartEnvironment.h"
 #include "platform/dailystart/StartWithoutWindow.h"
 #include "platform/window/MessageLoop.h"
@@ -18,6 +19,10 @@ int main(int argc, char* argv[])
         KeepDailyStartWithoutWindow();
         return 1;
     }
+    // The daily start's registration waits for the window's first frame, so that no
+    // scheduler competes with the window for the machine while it is built.
+    HoldStartRequests();
+    SetFirstFrameHandler(ReleaseStartRequests);
     const int status = AfxWinMain(argc, argv, ProgramResources());
     StopWindowSystem();
     return status;

@@ -151,10 +151,20 @@ protected:
 
 // Register and cancel reach both schedulers: a start left with at before a systemd
 // session appeared, or the reverse, goes. A refused start leaves the one pending and says
-// why.
+// why. A cancel with nothing pending chooses no scheduler and looks once at each.
 TEST_F(DailyCycleTest, StartsLeftWithTheOtherSchedulerGo)
 {
     const std::string program = Program();
+    {
+        EnvironmentGuard unforced("SOLMIRA_START_SERVICE", "");
+        const std::string asked = m_folder.PathOf("asked");
+        StandInCommands asking(m_folder.PathOf("asking"),
+                               {{"systemctl", "echo \"systemctl $*\" >> '" + asked + "'; exit 1"},
+                                {"atq", "echo atq >> '" + asked + "'; exec /usr/bin/atq \"$@\""}});
+        EXPECT_TRUE(CeRunAppAtTime(DevicePathFromHostPath(program).c_str(), nullptr));
+        ASSERT_TRUE(FinishStartRequests(20000));
+        EXPECT_EQ(ReadAll(asked), "atq\n");
+    }
     SystemdTimerService units(SystemdTimerService::UserUnitFolder(), false);
     const std::string enabled = SystemdTimerService::UserUnitFolder() + "/timers.target.wants/" +
                                 SystemdTimerService::UnitName(program) + ".timer";

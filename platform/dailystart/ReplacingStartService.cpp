@@ -122,8 +122,7 @@ StartOutcome ReplacingStartService::Place(const std::string& programPath, std::t
             failing = m_target->Name();
             continue;
         }
-        RemoveAllBut(programPath, id);
-        failing = NotHolding(programPath, id);
+        failing = RemoveAllBut(programPath, id) ? std::string() : NotHolding(programPath, id);
         if (failing.empty())
             return {};
     }
@@ -136,8 +135,7 @@ StartOutcome ReplacingStartService::Cancel(const std::string& programPath)
     const ProgramLock lock(programPath);
     std::string failing;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        RemoveAllBut(programPath, std::string());
-        failing = NotHolding(programPath, std::string());
+        failing = RemoveAllBut(programPath, std::string()) ? std::string() : NotHolding(programPath, std::string());
         if (failing.empty())
             return {};
     }
@@ -145,27 +143,33 @@ StartOutcome ReplacingStartService::Cancel(const std::string& programPath)
     return {failing + " failed"};
 }
 
-void ReplacingStartService::RemoveAllBut(const std::string& programPath, const std::string& keep)
+bool ReplacingStartService::RemoveAllBut(const std::string& programPath, const std::string& keep)
 {
+    bool held = true;
     for (Scheduler* scheduler : m_all) {
         const std::optional<std::vector<std::string>> pending = scheduler->Pending(programPath);
+        held = held && pending == Wanted(scheduler, keep);
         if (!pending)
             continue;
         for (const std::string& id : *pending)
             if (scheduler != m_target || id != keep)
                 scheduler->Remove(programPath, id);
     }
+    return held;
 }
 
 std::string ReplacingStartService::NotHolding(const std::string& programPath, const std::string& keep)
 {
     std::string names;
-    for (Scheduler* scheduler : m_all) {
-        std::vector<std::string> wanted;
-        if (scheduler == m_target && !keep.empty())
-            wanted.push_back(keep);
-        if (scheduler->Pending(programPath) != std::optional<std::vector<std::string>>(wanted))
+    for (Scheduler* scheduler : m_all)
+        if (scheduler->Pending(programPath) != Wanted(scheduler, keep))
             names += (names.empty() ? "" : ", ") + std::string(scheduler->Name());
-    }
     return names;
+}
+
+std::vector<std::string> ReplacingStartService::Wanted(const Scheduler* scheduler, const std::string& keep) const
+{
+    if (scheduler == m_target && !keep.empty())
+        return {keep};
+    return {};
 }

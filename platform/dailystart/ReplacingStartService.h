@@ -26,11 +26,14 @@ public:
 
 private:
     StartOutcome Place(const std::string& programPath, std::time_t instant, std::time_t dailyStart);
-    // Removes the program's starts from every scheduler, except keep on the target.
-    void RemoveAllBut(const std::string& programPath, const std::string& keep);
-    // The schedulers where the program's pending starts are not as wanted: keep alone on
-    // the target, none elsewhere.
+    // Removes the program's starts from every scheduler, except keep on the target. Returns
+    // whether they were as wanted already, every scheduler answering: then no second look
+    // is needed.
+    bool RemoveAllBut(const std::string& programPath, const std::string& keep);
+    // The schedulers where the program's pending starts are not as wanted.
     std::string NotHolding(const std::string& programPath, const std::string& keep);
+    // What is wanted pending in a scheduler: keep alone on the target, none elsewhere.
+    std::vector<std::string> Wanted(const Scheduler* scheduler, const std::string& keep) const;
 
     Scheduler* m_target;
     std::vector<Scheduler*> m_all;

@@ -24,26 +24,37 @@ bool ManagerAnswersOnce()
     return answers;
 }
 
+// A registration chooses the scheduler that takes it; a cancel chooses none. The user's
+// service manager is asked whether it answers only where that matters: for the choice, or
+// for a unit of the program's that is there to remove.
 class PlatformStartService : public StartAtTimeService
 {
 public:
-    PlatformStartService(StartService choice, bool touchOthers, bool managerAnswers)
-        : m_systemd(SystemdTimerService::UserUnitFolder(), managerAnswers || choice == StartService::Systemd),
-          m_service(Target(choice), touchOthers ? Others() : std::vector<Scheduler*>())
+    explicit PlatformStartService(const char* forced)
+        : m_forced(forced != nullptr ? forced : ""), m_systemd(SystemdTimerService::UserUnitFolder(), [this] {
+              return m_forced == "systemd" || ManagerAnswersOnce();
+          })
     {
     }
 
     StartOutcome Register(const std::string& programPath, const SYSTEMTIME& localTime) override
     {
-        return m_service.Register(programPath, localTime);
+        return Service(true).Register(programPath, localTime);
     }
-    StartOutcome Cancel(const std::string& programPath) override { return m_service.Cancel(programPath); }
+    StartOutcome Cancel(const std::string& programPath) override { return Service(false).Cancel(programPath); }
     StartOutcome RegisterRetry(const std::string& programPath, std::time_t instant, std::time_t dailyStart) override
     {
-        return m_service.RegisterRetry(programPath, instant, dailyStart);
+        return Service(true).RegisterRetry(programPath, instant, dailyStart);
     }
 
 private:
+    ReplacingStartService Service(bool chooses)
+    {
+        // With SOLMIRA_START_SERVICE "none", no scheduler is touched.
+        return ReplacingStartService(chooses ? Target(ChooseStartService(m_forced.c_str())) : nullptr,
+                                     m_forced == "none" ? std::vector<Scheduler*>() : Others());
+    }
+
     Scheduler* Target(StartService choice)
     {
         switch (choice) {
@@ -68,9 +79,9 @@ private:
         return others;
     }
 
+    std::string m_forced;
     SystemdTimerService m_systemd;
     AtJobService m_at;
-    ReplacingStartService m_service;
 };
 
 }  // namespace
@@ -93,7 +104,7 @@ bool AtdAnswers()
     return false;
 }
 
-StartService ChooseStartService(const char* forced, bool systemdAnswers, bool atdAnswers)
+StartService ChooseStartService(const char* forced)
 {
     const std::string name = forced != nullptr ? forced : "";
     if (name == "systemd")
@@ -102,14 +113,10 @@ StartService ChooseStartService(const char* forced, bool systemdAnswers, bool at
         return StartService::At;
     if (name == "none")
         return StartService::None;
-    return systemdAnswers ? StartService::Systemd : atdAnswers ? StartService::At : StartService::None;
+    return ManagerAnswersOnce() ? StartService::Systemd : AtdAnswers() ? StartService::At : StartService::None;
 }
 
 std::unique_ptr<StartAtTimeService> MakePlatformStartAtTimeService()
 {
-    const char* forced = std::getenv("SOLMIRA_START_SERVICE");
-    const bool managerAnswers = ManagerAnswersOnce();
-    const StartService choice = ChooseStartService(forced, managerAnswers, AtdAnswers());
-    const bool touchOthers = forced == nullptr || std::string(forced) != "none";
-    return std::make_unique<PlatformStartService>(choice, touchOthers, managerAnswers);
+    return std::make_unique<PlatformStartService>(std::getenv("SOLMIRA_START_SERVICE"));
 }

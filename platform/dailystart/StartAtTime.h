@@ -23,15 +23,22 @@ struct StartOutcome {
 // SetStartAtTimeServiceForTesting is called before this returns, and its result is returned.
 BOOL CeRunAppAtTime(LPCTSTR appName, const SYSTEMTIME* time);
 // The same request, for a window that tells the user what became of it: waits until the
-// request is carried out (and those before it), for at most timeoutMilliseconds. When the
-// wait runs out first, the request still goes on and the outcome says there was no answer
-// yet.
+// request is carried out (and those before it, released if held), for at most
+// timeoutMilliseconds. When the wait runs out first, the request still goes on and the
+// outcome says there was no answer yet.
 StartOutcome RunAppAtTimeAndWait(LPCTSTR appName, const SYSTEMTIME* time, int timeoutMilliseconds);
 
 // Waits until the requests handed to the platform's own service have been carried out, for
-// at most timeoutMilliseconds. Returns whether they have. The program's end waits in the
-// same way, for a few seconds at most.
+// at most timeoutMilliseconds, releasing them if held. Returns whether they have. The
+// program's end waits in the same way, for a few seconds at most.
 bool FinishStartRequests(int timeoutMilliseconds);
+
+// Holds the requests handed over from now on until ReleaseStartRequests, a wait for them
+// or the program's end: the program's entry keeps its registration from competing with its
+// window for the machine until the window's first frame is on the screen.
+void HoldStartRequests();
+// Lets the requests held so far go on; those handed over later are held until the next.
+void ReleaseStartRequests();
 
 // What carries out the requests: the system's schedulers or, in tests, a record.
 class StartAtTimeService

@@ -1,11 +1,13 @@
-// The request queue: a worker thread carries the requests out in order, and a termination
-// signal that comes meanwhile waits for it.
+// The request queue: a worker thread carries the requests out in order, once the program
+// lets them go on, and a termination signal that comes meanwhile waits for it.
 #include "platform/dailystart/StartRequests.h"
 
+#include <semaphore.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -22,11 +24,14 @@ namespace
 {
 
 // A termination signal (SIGTERM, SIGINT, SIGHUP) that comes while requests are being
-// carried out ends the program once they are done: a registration cut off half way would
-// leave two starts pending, or none. An alarm bounds the wait.
+// carried out, or held, ends the program once they are done: a registration cut off half
+// way would leave two starts pending, or none. An alarm bounds the wait.
 constexpr unsigned kSignalWaitSeconds = 15;
 std::atomic<bool> g_working{false};
 std::atomic<int> g_deferredSignal{0};
+// A worker whose requests are held waits here for its release. A post is all that a
+// signal handler may do to release it.
+sem_t g_release;
 
 [[noreturn]] void EndBy(int signal)
 {
@@ -44,6 +49,7 @@ void OnTermination(int signal)
     g_deferredSignal.store(signal);
     if (!g_working.load())
         EndBy(signal);
+    ::sem_post(&g_release);
     ::alarm(kSignalWaitSeconds);
 }
 
@@ -75,11 +81,12 @@ StartOutcome CarryOut(StartAtTimeService& service, const StartRequest& request)
 }
 
 // A worker thread carries out the requests in the order they came, and ends when none is
-// left; the next request starts another. A run that registers nothing starts none.
+// left; the next request starts another. A run that registers nothing starts none. While
+// the program holds the requests, a worker waits for their release before its first.
 class RequestQueue
 {
 public:
-    RequestQueue() = default;
+    RequestQueue() { ::sem_init(&g_release, 0, 0); }
     RequestQueue(const RequestQueue&) = delete;
     RequestQueue& operator=(const RequestQueue&) = delete;
 
@@ -104,18 +111,34 @@ public:
         if (m_state->working)
             return;
         m_state->working = true;
+        m_state->waitingForRelease = m_state->holding;
         g_working.store(true);
         try {
-            std::thread(Work, m_state).detach();
+            std::thread(Work, m_state, m_state->holding).detach();
         } catch (const std::system_error&) {
-            // No thread to be had: the request is carried out here rather than lost.
+            // No thread to be had: the request is carried out here, now, rather than lost.
+            m_state->waitingForRelease = false;
             lock.unlock();
-            Work(m_state);
+            Work(m_state, false);
         }
+    }
+
+    void Hold()
+    {
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        m_state->holding = true;
+    }
+
+    void Release()
+    {
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        if (std::exchange(m_state->waitingForRelease, false))
+            ::sem_post(&g_release);
     }
 
     bool Finish(int timeoutMilliseconds)
     {
+        Release();
         std::unique_lock<std::mutex> lock(m_state->mutex);
         return m_state->changed.wait_for(lock, std::chrono::milliseconds(timeoutMilliseconds),
                                          [this] { return !m_state->working; });
@@ -124,6 +147,7 @@ public:
     // Waits for outcome to be filled, for at most timeoutMilliseconds.
     bool WaitFor(const std::shared_ptr<std::optional<StartOutcome>>& outcome, int timeoutMilliseconds)
     {
+        Release();
         std::unique_lock<std::mutex> lock(m_state->mutex);
         return m_state->changed.wait_for(lock, std::chrono::milliseconds(timeoutMilliseconds),
                                          [&outcome] { return outcome->has_value(); });
@@ -139,10 +163,14 @@ private:
         std::condition_variable changed;
         std::deque<Queued> requests;
         bool working = false;
+        bool holding = false;            // requests wait for a release before their worker starts
+        bool waitingForRelease = false;  // a worker waits for its release
     };
 
-    static void Work(std::shared_ptr<State> state)
+    static void Work(std::shared_ptr<State> state, bool held)
     {
+        while (held && ::sem_wait(&g_release) != 0 && errno == EINTR) {
+        }
         std::unique_lock<std::mutex> lock(state->mutex);
         while (!state->requests.empty()) {
             const Queued queued = std::move(state->requests.front());
@@ -194,6 +222,16 @@ StartOutcome HandOverStartRequestAndWait(const StartRequest& request, int timeou
 bool FinishStartRequests(int timeoutMilliseconds)
 {
     return g_queue.Finish(timeoutMilliseconds);
+}
+
+void HoldStartRequests()
+{
+    g_queue.Hold();
+}
+
+void ReleaseStartRequests()
+{
+    g_queue.Release();
 }
 
 StartAtTimeService* SetStartAtTimeServiceForTesting(StartAtTimeService* service)

@@ -27,8 +27,8 @@ constexpr int kEndWaitMilliseconds = 5000;
 // with SetStartAtTimeServiceForTesting, which carries it out before this returns (the
 // result is its own).
 bool HandOverStartRequest(const StartRequest& request);
-// Hands a request on in the same way and waits until the request is carried out, for at
-// most timeoutMilliseconds. What became of it, or kNoAnswerYet when the
+// Hands a request on in the same way, releases what is held and waits until the request is
+// carried out, for at most timeoutMilliseconds. What became of it, or kNoAnswerYet when the
 // wait ran out first: the request still goes on.
 StartOutcome HandOverStartRequestAndWait(const StartRequest& request, int timeoutMilliseconds);
 constexpr const char* kNoAnswerYet = "no answer yet";

@@ -103,7 +103,12 @@ bool WriteFileWhole(const std::string& path, const std::string& text)
 }  // namespace
 
 SystemdTimerService::SystemdTimerService(std::string unitFolder, bool useManager)
-    : m_folder(std::move(unitFolder)), m_useManager(useManager)
+    : SystemdTimerService(std::move(unitFolder), [useManager] { return useManager; })
+{
+}
+
+SystemdTimerService::SystemdTimerService(std::string unitFolder, std::function<bool()> useManager)
+    : m_folder(std::move(unitFolder)), m_useManager(std::move(useManager))
 {
 }
 
@@ -179,7 +184,7 @@ std::string SystemdTimerService::Add(const std::string& programPath, std::time_t
     // The timer is enabled so that it is armed again after a reboot.
     bool placed = WriteFileWhole(service, ServiceUnit(programPath, m_folder, environment)) &&
                   WriteFileWhole(timer, TimerUnit(programPath, instant));
-    if (placed && m_useManager)
+    if (placed && m_useManager())
         placed = Systemctl({"daemon-reload"}) && Systemctl({"enable", name + ".timer"}) &&
                  Systemctl({"restart", name + ".timer"});
     if (placed) {
@@ -194,7 +199,7 @@ std::string SystemdTimerService::Add(const std::string& programPath, std::time_t
     } else {
         WriteFileWhole(service, *oldService);
         WriteFileWhole(timer, *oldTimer);
-        if (m_useManager && Systemctl({"daemon-reload"}))
+        if (m_useManager() && Systemctl({"daemon-reload"}))
             Systemctl({"restart", name + ".timer"});
     }
     return std::string();
@@ -217,7 +222,7 @@ std::optional<std::vector<std::string>> SystemdTimerService::Pending(const std::
             id = line.substr(std::string("OnCalendar=").size());
     // Where the manager answers, a timer that it does not keep armed is not the start
     // that was asked for.
-    if (m_useManager && !(Systemctl({"is-enabled", name + ".timer"}) && Systemctl({"is-active", name + ".timer"})))
+    if (m_useManager() && !(Systemctl({"is-enabled", name + ".timer"}) && Systemctl({"is-active", name + ".timer"})))
         id += " (not armed)";
     return std::vector<std::string>{id};
 }
@@ -225,7 +230,8 @@ std::optional<std::vector<std::string>> SystemdTimerService::Pending(const std::
 bool SystemdTimerService::Remove(const std::string& programPath, const std::string& /*id*/)
 {
     const std::string name = UnitName(programPath);
-    if (m_useManager)
+    const bool useManager = m_useManager();
+    if (useManager)
         Systemctl({"disable", "--now", name + ".timer"});
     // Without a manager the link that enables the timer is removed by hand, so that a
     // manager that starts later does not arm it.
@@ -234,7 +240,7 @@ bool SystemdTimerService::Remove(const std::string& programPath, const std::stri
     for (const std::string& file : {FileOf(name + ".timer"), FileOf(name + "@.service"), FileOf(name + ".service"),
                                     FileOf("timers.target.wants/" + name + ".timer")})
         fs::remove(file, error);
-    if (m_useManager)
+    if (useManager)
         Systemctl({"daemon-reload"});
     return !fs::exists(FileOf(name + ".timer"), error) && !error;
 }

@@ -3,6 +3,7 @@
 // while the computer was off happens when it is next on.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ public:
     // unitFolder: where the unit files go. With useManager false the files are written
     // and removed but no service manager is told (none answers, or the files are checked).
     explicit SystemdTimerService(std::string unitFolder, bool useManager = true);
+    // The same, with useManager asked only when there is something to tell the manager.
+    SystemdTimerService(std::string unitFolder, std::function<bool()> useManager);
 
     const char* Name() const override { return "systemd"; }
     // The id of a start is its timer's OnCalendar value. The units have one name per
@@ -42,5 +45,5 @@ private:
     std::string FileOf(const std::string& unit) const { return m_folder + "/" + unit; }
 
     std::string m_folder;
-    bool m_useManager;
+    std::function<bool()> m_useManager;
 };

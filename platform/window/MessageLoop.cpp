@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QTimer>
+#include <QWindow>
 
 #include <unistd.h>
 
@@ -24,6 +26,27 @@ std::unique_ptr<QApplication> g_application;
 int g_starts = 0;
 QtMessageHandler g_standardMessages = nullptr;
 std::string g_localeForTesting;
+void (*g_firstFrameHandler)() = nullptr;
+
+// A window that comes on the screen is exposed, and its frame is drawn and flushed while
+// the expose is handled: the handler runs once that is done, for the window's first expose.
+class FirstFrameWatch : public QObject
+{
+public:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        static constexpr char kDrawn[] = "solmiraDrawn";
+        if (event->type() == QEvent::Expose && object->isWindowType() && static_cast<QWindow*>(object)->isExposed() &&
+            !object->property(kDrawn).toBool()) {
+            object->setProperty(kDrawn, true);
+            QTimer::singleShot(0, this, [] {
+                if (g_firstFrameHandler != nullptr)
+                    g_firstFrameHandler();
+            });
+        }
+        return false;
+    }
+};
 
 // The toolkit's messages while it starts wait here: a window system it could not start on
 // says why, which the program's own line says better.
@@ -131,6 +154,15 @@ void StopWindowSystem()
 {
     if (g_starts > 0 && --g_starts == 0)
         g_application.reset();
+}
+
+void SetFirstFrameHandler(void (*handler)())
+{
+    // Never destroyed: it may outlive the application object it watches.
+    static FirstFrameWatch* const watch = new FirstFrameWatch;
+    g_firstFrameHandler = handler;
+    if (g_application != nullptr)
+        g_application->installEventFilter(watch);
 }
 
 std::string SetWindowLocaleForTesting(std::string name)

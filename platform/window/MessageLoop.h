@@ -12,6 +12,11 @@
 BOOL StartWindowSystem(int& argc, char** argv);
 void StopWindowSystem();
 
+// Calls handler each time a window has come on the screen and drawn its first frame there,
+// so that work the frame does not need can wait for it; null calls nothing. Set while the
+// window system runs.
+void SetFirstFrameHandler(void (*handler)());
+
 // Test seam: the locale whose formats the date and time fields show ("en_US", say), in
 // place of the desktop's (empty: the desktop's). Returns the one it replaces.
 std::string SetWindowLocaleForTesting(std::string name);
