@@ -13,12 +13,10 @@ int main(int argc, char* argv[])
     // passed on to the starts it registers.
     KeepReceivedEnvironment();
     // The window system is started here, before the framework, so that a start without one
-    // is seen here; the framework's own start of it then finds it running.
-    if (!StartWindowSystem(argc, argv)) {
-        // The program cannot run, but its daily start must not end with this start.
-        KeepDailyStartWithoutWindow();
+    // is seen here; the framework's own start of it then finds it running. The program
+    // cannot run without one, but its daily start must not end with this start.
+    if (!StartWindowSystem(argc, argv, KeepDailyStartWithoutWindow))
         return 1;
-    }
     // The daily start's registration waits for the window's first frame, so that no
     // scheduler competes with the window for the machine while it is built.
     HoldStartRequests();

@@ -509,13 +509,15 @@ TEST_F(DailyCycleTest, AStartWithoutADisplayKeepsTheDailyStart)
     const std::time_t dailyStart = *InstantOfLocalTime(At(2099, 6, 1, 7, 30));
     const struct {
         const char* now;
-        bool wayland, daily;  // daily: made by the daily start, not by the user
-        const char* pending;  // the one start left, as the queue shows it
+        bool wayland, daily;     // daily: made by the daily start, not by the user
+        const char* pending;     // the one start left, as the queue shows it
+        bool noPlugins = false;  // the toolkit's own lookup finds no platform plugin at all
     } cases[] = {
         {"2099-06-01 07:35:00", false, true, "Mon Jun  1 07:50:00 2099"},  // a retry in 15 minutes
         {"2099-06-01 11:40:00", false, true, "Tue Jun  2 07:30:00 2099"},  // after the tries, the next day's time
         {"2099-06-01 07:35:00", true, true, "Mon Jun  1 07:50:00 2099"},
         {"2099-06-01 07:35:00", false, false, "Tue Jun  2 07:30:00 2099"},  // a start by the user changes nothing
+        {"2099-06-01 07:35:00", false, true, "Mon Jun  1 07:50:00 2099", true},
     };
     // A real compositor answers; the toolkit's plugin is what fails.
     const std::string runtime = m_folder.PathOf("run");
@@ -539,7 +541,12 @@ TEST_F(DailyCycleTest, AStartWithoutADisplayKeepsTheDailyStart)
         "for f in \"$(qtpaths6 --plugin-dir)\"/platforms/libqwayland*.so; do\n"
         "    mount --bind /dev/null \"$f\" || exit 99\ndone\nexec \"$@\"";
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.now) + (c.wayland ? " wayland" : "") + (c.daily ? "" : " by the user"));
+        SCOPED_TRACE(std::string(c.now) + (c.wayland ? " wayland" : "") + (c.daily ? "" : " by the user") +
+                     (c.noPlugins ? " no plugins" : ""));
+        // A qt.conf beside the program that names an empty folder for the plugins.
+        fs::remove(m_folder.PathOf("qt.conf"));
+        if (c.noPlugins)
+            WriteFile(m_folder.PathOf("qt.conf"), "[Paths]\nPlugins=" + runtime + "\n");
         // The next day's start is pending, as the start that failed had registered it.
         ASSERT_FALSE(m_at.Add(Program(), dailyStart + 86400, {}).empty());
         ToolRun run;

@@ -57,12 +57,29 @@ struct HeldMessage {
     QString text;
 };
 std::vector<HeldMessage>* g_held = nullptr;
+void (*g_onFailure)() = nullptr;
+std::string g_display;
+
+// Says why no window can open, and does what the program asked for then.
+void TellNoWindow()
+{
+    const char* why = DisplayAnswers() ? "the toolkit has no working plugin for the display" : "no display answers";
+    std::fprintf(stderr, "%s: %s (%s), so no window can open\n", program_invocation_short_name, why, g_display.c_str());
+    if (g_onFailure != nullptr)
+        g_onFailure();
+}
 
 // A platform that cannot do what a window asks for (such as raising itself on a display
 // without a window manager) says so each time; that is no fault of the program's.
 void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (g_held != nullptr && type != QtFatalMsg)
+    // The toolkit ends the program itself where it finds no platform plugin at all (a
+    // partial upgrade, a plugin of another version): it ends here in good order instead.
+    if (g_held != nullptr && type == QtFatalMsg) {
+        TellNoWindow();
+        ::_exit(1);
+    }
+    if (g_held != nullptr)
         g_held->push_back({type, context.file, context.function, context.category, context.line, message});
     else if (!message.startsWith(QLatin1String("This plugin does not support")) && g_standardMessages != nullptr)
         g_standardMessages(type, context, message);
@@ -118,28 +135,25 @@ bool StartToolkit(int& argc, char** argv)
 
 }  // namespace
 
-BOOL StartWindowSystem(int& argc, char** argv)
+BOOL StartWindowSystem(int& argc, char** argv, void (*onFailure)())
 {
     if (g_starts > 0) {
         ++g_starts;
         return TRUE;
     }
-    const std::string display = DisplayName();
+    g_display = DisplayName();
+    g_onFailure = onFailure;
     KeepOffAnAutolaunchedBus();
     g_standardMessages = qInstallMessageHandler(QuietMessages);
     bool started = StartToolkit(argc, argv);
+    // Where the display does not answer, the one saved at the registration stands in.
+    if (!started && DisplayAnswers() && DisplayName() != g_display)
+        started = StartToolkit(argc, argv);
     if (!started) {
-        // Where the display does not answer, the one saved at the registration stands in.
-        const bool answers = DisplayAnswers();
-        started = answers && DisplayName() != display && StartToolkit(argc, argv);
-        if (!started) {
-            // A later start finds the messages as they were.
-            qInstallMessageHandler(g_standardMessages);
-            const char* why = answers ? "the toolkit has no working plugin for the display" : "no display answers";
-            std::fprintf(stderr, "%s: %s (%s), so no window can open\n", program_invocation_short_name, why,
-                         display.c_str());
-            return FALSE;
-        }
+        // A later start finds the messages as they were.
+        qInstallMessageHandler(g_standardMessages);
+        TellNoWindow();
+        return FALSE;
     }
     ++g_starts;
     // Windows come and go inside modal runs; the last one closing must not end them all.
