@@ -37,6 +37,16 @@ Qt::Key QtKey(WORD virtualKey)
             return Qt::Key_Escape;
         case VK_OEM_PLUS:
             return Qt::Key_Plus;
+        case VK_PRIOR:
+            return Qt::Key_PageUp;
+        case VK_NEXT:
+            return Qt::Key_PageDown;
+        case VK_HOME:
+            return Qt::Key_Home;
+        case VK_LEFT:
+            return Qt::Key_Left;
+        case VK_RIGHT:
+            return Qt::Key_Right;
         default:
             // Digits and letters share their codes with Qt's keys.
             return static_cast<Qt::Key>(virtualKey);
@@ -59,7 +69,10 @@ void WindowView::Key(WORD virtualKey, WORD heldKey) const
     ASSERT_TRUE(IsWindowVisible(m_window)) << "the window is not shown";
     QWidget* target =
         m_window->widget->focusWidget() != nullptr ? m_window->widget->focusWidget() : m_window->widget.data();
-    QTest::keyClick(target, QtKey(virtualKey), heldKey == VK_CONTROL ? Qt::ControlModifier : Qt::NoModifier);
+    const Qt::KeyboardModifiers held = heldKey == VK_CONTROL ? Qt::ControlModifier
+                                       : heldKey == VK_MENU  ? Qt::AltModifier
+                                                             : Qt::NoModifier;
+    QTest::keyClick(target, QtKey(virtualKey), held);
 }
 
 void WindowView::Type(int id, LPCTSTR keys) const
