@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QTimeEdit>
 
+#include "platform/window/Accessibility.h"
 #include "platform/window/dialog/DialogWindow.h"
 
 namespace
@@ -170,6 +171,7 @@ void DateTimePickerControl::OnUserChangedDate(const QDate& date)
         return;
     SetDate(value, date);
     Notify();
+    DescribeNewDate(this);
 }
 
 void DateTimePickerControl::OnUserChangedTime(const QTime& time)
