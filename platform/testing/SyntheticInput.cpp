@@ -19,6 +19,8 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
+#include <iterator>
+
 #include "platform/testing/ScriptedUser.h"
 #include "platform/testing/WindowQueries.h"
 #include "platform/window/LocalDates.h"
@@ -30,6 +32,11 @@ namespace
 
 Qt::Key QtKey(WORD virtualKey)
 {
+    // Page Up to Down arrow, in the order of their codes.
+    constexpr Qt::Key kMoves[] = {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_End,   Qt::Key_Home,
+                                  Qt::Key_Left,   Qt::Key_Up,       Qt::Key_Right, Qt::Key_Down};
+    if (virtualKey >= VK_PRIOR && virtualKey < VK_PRIOR + std::size(kMoves))
+        return kMoves[virtualKey - VK_PRIOR];
     switch (virtualKey) {
         case VK_RETURN:
             return Qt::Key_Return;
@@ -37,16 +44,6 @@ Qt::Key QtKey(WORD virtualKey)
             return Qt::Key_Escape;
         case VK_OEM_PLUS:
             return Qt::Key_Plus;
-        case VK_PRIOR:
-            return Qt::Key_PageUp;
-        case VK_NEXT:
-            return Qt::Key_PageDown;
-        case VK_HOME:
-            return Qt::Key_Home;
-        case VK_LEFT:
-            return Qt::Key_Left;
-        case VK_RIGHT:
-            return Qt::Key_Right;
         default:
             // Digits and letters share their codes with Qt's keys.
             return static_cast<Qt::Key>(virtualKey);
@@ -69,9 +66,9 @@ void WindowView::Key(WORD virtualKey, WORD heldKey) const
     ASSERT_TRUE(IsWindowVisible(m_window)) << "the window is not shown";
     QWidget* target =
         m_window->widget->focusWidget() != nullptr ? m_window->widget->focusWidget() : m_window->widget.data();
-    const Qt::KeyboardModifiers held = heldKey == VK_CONTROL ? Qt::ControlModifier
-                                       : heldKey == VK_MENU  ? Qt::AltModifier
-                                                             : Qt::NoModifier;
+    const auto held = heldKey == VK_CONTROL ? Qt::ControlModifier
+                      : heldKey == VK_MENU  ? Qt::AltModifier
+                                            : Qt::NoModifier;
     QTest::keyClick(target, QtKey(virtualKey), held);
 }
 

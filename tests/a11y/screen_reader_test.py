@@ -106,11 +106,10 @@ def run(build, tmp):
         if change == "focused":
             event.detail1 and heard.append("%s %s" % (node.getRoleName(), node.name))
         elif node.getState().contains(pyatspi.STATE_FOCUSED):
-            heard.append(node.description if change == "accessible-description" else node.name if change ==
-                         "accessible-name" else node.queryText().getText(0, -1))
-    pyatspi.Registry.registerEventListener(hear, "object:state-changed:focused", "object:property-change:accessible-name",
-                                           "object:property-change:accessible-description",
-                                           "object:property-change:accessible-value", "object:value-changed")
+            heard.append({"accessible-description": node.description, "accessible-name": node.name}.get(change)
+                         or node.queryText().getText(0, -1))
+    pyatspi.Registry.registerEventListener(hear, "object:state-changed:focused", "object:value-changed",
+                                           *("object:property-change:accessible-" + p for p in ("name", "description", "value")))
     date = main["spin button"].queryText()
     # A day stepped by key, from the reading and in the date field, is heard with its reading.
     for where, key in (("text", "alt+Right"), ("spin button", "Down")):
