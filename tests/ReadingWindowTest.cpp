@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/framework/CDialog.h"
@@ -88,9 +89,10 @@ using ControlsTest = ReadingWindowTest;
 
 // The missing book is reported once, over the main window not yet shown, which shows
 // headings until a book is put in place; then a picked or typed date shows its reading.
-// Options > About shows the About text over the disabled main window; the hidden controls
-// still answer their handlers, and Enter, which makes the date field read its text again,
-// changes no date and ends the window.
+// The day keys step the date as the user's own change of it. Options > About shows the
+// About text over the disabled main window; the hidden controls still answer their
+// handlers, and Enter, which makes the date field read its text again, changes no date and
+// ends the window.
 TEST_F(ReadingWindowTest, TheMissingBookDatesAboutAndTheHiddenControls)
 {
     m_folder.Remove("solmiraverse.pdb");
@@ -120,6 +122,15 @@ TEST_F(ReadingWindowTest, TheMissingBookDatesAboutAndTheHiddenControls)
         w.Type(IDC_DATE, L"12312007");  // month, day and year in turn
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(365));
         m_messages.Take();
+        for (const auto& [key, held, verse] : std::vector<std::tuple<WORD, WORD, int>>{{VK_RIGHT, VK_MENU, 1},
+                                                                                       {VK_LEFT, VK_MENU, 365},
+                                                                                       {VK_NEXT, VK_CONTROL, 1},
+                                                                                       {VK_PRIOR, VK_CONTROL, 365},
+                                                                                       {VK_HOME, VK_MENU, 36}}) {
+            w.Key(key, held);
+            EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(verse)) << key;
+            EXPECT_EQ(m_messages.Take(), std::vector<RecordedMessage>({{WM_NOTIFY, IDC_DATE, DTN_DATETIMECHANGE}}));
+        }
         w.Key(VK_RETURN);
     });
     m_user.Expect(L"About Solmira", [](WindowView& w) {

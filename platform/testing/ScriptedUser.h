@@ -54,8 +54,8 @@ public:
     // window system's own doing. Each fails the test when no user could do it.
     // A mouse click on a control; on a check box, on its box.
     void Click(int id) const;
-    // A key pressed where the window's focus is; with Ctrl held when heldKey is VK_CONTROL,
-    // as the zoom keys are.
+    // A key pressed where the window's focus is; with Ctrl or Alt held when heldKey is
+    // VK_CONTROL or VK_MENU, as the zoom keys and the day keys are.
     void Key(WORD virtualKey, WORD heldKey = 0) const;
     // Keys typed into a field after clicking into it; a date field takes them field by field
     // from its first field, as the keyboard fills it.

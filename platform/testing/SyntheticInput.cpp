@@ -19,6 +19,8 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
+#include <iterator>
+
 #include "platform/testing/ScriptedUser.h"
 #include "platform/testing/WindowQueries.h"
 #include "platform/window/LocalDates.h"
@@ -30,6 +32,11 @@ namespace
 
 Qt::Key QtKey(WORD virtualKey)
 {
+    // Page Up to Down arrow, in the order of their codes.
+    constexpr Qt::Key kMoves[] = {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_End,   Qt::Key_Home,
+                                  Qt::Key_Left,   Qt::Key_Up,       Qt::Key_Right, Qt::Key_Down};
+    if (virtualKey >= VK_PRIOR && virtualKey < VK_PRIOR + std::size(kMoves))
+        return kMoves[virtualKey - VK_PRIOR];
     switch (virtualKey) {
         case VK_RETURN:
             return Qt::Key_Return;
@@ -59,7 +66,10 @@ void WindowView::Key(WORD virtualKey, WORD heldKey) const
     ASSERT_TRUE(IsWindowVisible(m_window)) << "the window is not shown";
     QWidget* target =
         m_window->widget->focusWidget() != nullptr ? m_window->widget->focusWidget() : m_window->widget.data();
-    QTest::keyClick(target, QtKey(virtualKey), heldKey == VK_CONTROL ? Qt::ControlModifier : Qt::NoModifier);
+    const auto held = heldKey == VK_CONTROL ? Qt::ControlModifier
+                      : heldKey == VK_MENU  ? Qt::AltModifier
+                                            : Qt::NoModifier;
+    QTest::keyClick(target, QtKey(virtualKey), held);
 }
 
 void WindowView::Type(int id, LPCTSTR keys) const

@@ -2,15 +2,48 @@
 // for it, so nothing here costs a start without one more than a stored name.
 #include "platform/window/Accessibility.h"
 
+#include <QAbstractSpinBox>
 #include <QAccessibleWidget>
 #include <QPlainTextEdit>
 #include <QToolBar>
 
-#include "platform/window/dialog/DialogWidget.h"
 #include "platform/window/Window.h"
+#include "platform/window/dialog/DialogWidget.h"
+#include "platform/window/dialog/DialogWindow.h"
 
 namespace
 {
+
+// A tool bar that offers only the buttons it shows: Qt's own button for the buttons that do
+// not fit stays hidden, without a name, on a bar as wide as the window.
+class ShownChildren : public QAccessibleWidget
+{
+public:
+    using QAccessibleWidget::QAccessibleWidget;
+
+    int childCount() const override { return static_cast<int>(Shown().size()); }
+
+    QAccessibleInterface* child(int index) const override
+    {
+        const QList<QWidget*> shown = Shown();
+        return index >= 0 && index < shown.size() ? QAccessible::queryAccessibleInterface(shown[index]) : nullptr;
+    }
+
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        return child != nullptr ? static_cast<int>(Shown().indexOf(qobject_cast<QWidget*>(child->object()))) : -1;
+    }
+
+private:
+    QList<QWidget*> Shown() const
+    {
+        QList<QWidget*> shown;
+        for (QWidget* child : widget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (!child->isWindow() && child->isVisible())
+                shown.append(child);
+        return shown;
+    }
+};
 
 QAccessibleInterface* WindowInterface(const QString& /*className*/, QObject* object)
 {
@@ -26,7 +59,7 @@ QAccessibleInterface* WindowInterface(const QString& /*className*/, QObject* obj
     }
     // The menu bar that a window puts up below its controls.
     if (qobject_cast<QToolBar*>(widget) != nullptr && dynamic_cast<DialogWidget*>(widget->parentWidget()) != nullptr)
-        return new QAccessibleWidget(widget, QAccessible::ToolBar, QStringLiteral("Menu bar"));
+        return new ShownChildren(widget, QAccessible::ToolBar, QStringLiteral("Menu bar"));
     return nullptr;
 }
 
@@ -71,6 +104,16 @@ QString PurposeOf(const DialogItemTemplate& item)
     return {};
 }
 
+// The opening of a reading: its heading and the line that follows it.
+QString OpeningOf(const QString& reading)
+{
+    QStringList lines = reading.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (QString& line : lines)
+        line = line.trimmed();
+    lines.removeAll(QString());
+    return QStringList(lines.mid(0, 2)).join(QLatin1Char(' '));
+}
+
 }  // namespace
 
 void MakeAccessible(Window* control, const DialogItemTemplate& item, const ResourceTable<DialogItemTemplate>& items)
@@ -91,4 +134,17 @@ void MakeAccessible(Window* control, const DialogItemTemplate& item, const Resou
     // selection from the keyboard, and keys move the caret rather than only the view.
     if (auto* edit = qobject_cast<QPlainTextEdit*>(widget); edit != nullptr && edit->isReadOnly())
         edit->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+}
+
+void DescribeNewDate(Window* dateField)
+{
+    const DialogWindow* dialog = AsDialog(dateField->parent);
+    auto* field = qobject_cast<QAbstractSpinBox*>(dateField->widget);
+    const Window* box = dialog != nullptr ? dialog->layout.readingBox : nullptr;
+    auto* reading = box != nullptr ? qobject_cast<QPlainTextEdit*>(box->widget) : nullptr;
+    if (field == nullptr || reading == nullptr)
+        return;
+    const QString opening = OpeningOf(reading->toPlainText());
+    field->setAccessibleDescription(opening);
+    reading->setAccessibleDescription(field->text() + QLatin1String(". ") + opening);
 }

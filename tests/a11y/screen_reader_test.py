@@ -21,7 +21,11 @@ def start(args, env, piped=False):
 
 
 def wait_for(what, find, seconds=15):
+    # The bus's events reach the test's listener while it waits.
+    from gi.repository import GLib
     for _ in range(seconds * 10):
+        while GLib.MainContext.default().iteration(False):
+            pass
         if found := find():
             return found
         time.sleep(0.1)
@@ -64,10 +68,11 @@ def run(build, tmp):
         nodes = list(offered(w))
         found = {(n.getRoleName(), n.name) for n in nodes}
         check(set(named) <= found, "%s offers none of %s" % (caption, set(named) - found))
-        nameless = [n.getRoleName() for n in nodes if shown(n) and not n.name and n.getRoleName() in
+        controls = [n for n in nodes if n.getRoleName() in
                     ("text", "spin button", "check box", "push button", "image", "tool bar")]
+        nameless = [n.getRoleName() for n in controls if shown(n) and not n.name]
         check(not nameless, "%s: nameless %s" % (caption, nameless))
-        hidden = [(c.getRoleName(), c.name) for c in w if not c.getState().contains(pyatspi.STATE_VISIBLE)]
+        hidden = [(c.getRoleName(), c.name) for c in controls if not c.getState().contains(pyatspi.STATE_VISIBLE)]
         check(not hidden, "%s offers %d hidden controls: %s" % (caption, len(hidden), hidden))
         return {n.getRoleName(): n for n in reversed(nodes)} | {n.name: n for n in nodes}
 
@@ -92,8 +97,36 @@ def run(build, tmp):
     check(reading.caretOffset > before, "Down leaves the caret at %d in the reading" % reading.caretOffset)
     main["spin button"].queryEditableText().setTextContents("5 Feb 2026")
     wait_for("Verse 36 for a date set through the bus", lambda: text().startswith("Verse 36:"), 5)
-    # Options > About, once the menu has had its moment to open.
-    keys("REZEZO 1.0", "alt+o", "sleep", "0.5", "key", "--window", "0", "Down", "Return")
+
+    # What a screen reader speaks: the focus as it moves, and a change of the name, value or
+    # description of what has the focus; the changes of anything else it leaves unsaid.
+    heard = []
+    def hear(event):
+        node, change = event.source, event.type.split(":")[-1]
+        if change == "focused":
+            event.detail1 and heard.append("%s %s" % (node.getRoleName(), node.name))
+        elif node.getState().contains(pyatspi.STATE_FOCUSED):
+            heard.append({"accessible-description": node.description, "accessible-name": node.name}.get(change)
+                         or node.queryText().getText(0, -1))
+    pyatspi.Registry.registerEventListener(hear, "object:state-changed:focused", "object:value-changed",
+                                           *("object:property-change:accessible-" + p for p in ("name", "description", "value")))
+    date = main["spin button"].queryText()
+    # A day stepped by key, from the reading and in the date field, is heard with its reading.
+    for where, key in (("text", "alt+Right"), ("spin button", "Down")):
+        main[where].queryComponent().grabFocus()
+        wait_for("the focus on the %s" % where, lambda: main[where].getState().contains(pyatspi.STATE_FOCUSED), 5)
+        was, heard[:] = text(), []
+        keys("REZEZO 1.0", key)
+        wait_for("a new reading after %s" % key, lambda: text() != was, 5)
+        news = [date.getText(0, -1), " ".join(text().split("\n")[0:3:2])]
+        wait_for("%s heard after %s, not only %s" % (news, key, heard), lambda: all(any(n in h for h in heard) for n in news), 5)
+    # A menu opened by F10 or its mnemonic says its first item, which Enter then picks.
+    for key in ("F10", "alt+o"):
+        heard[:] = []
+        keys("REZEZO 1.0", key)
+        wait_for("the first item heard after %s, not only %s" % (key, heard), lambda: "menu item About" in heard, 5)
+        key == "F10" and keys("REZEZO 1.0", "Escape")
+    keys("REZEZO 1.0", "Return")
     check_window("About Solmira", "dialog", [("push button", "Done"), ("text", "Reading"), ("image", "Logo")])
 
 

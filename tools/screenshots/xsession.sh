@@ -79,10 +79,10 @@ x_open_menu() {
     sleep 0.2
 }
 
-# Options > About on the main window; gives the About window.
+# Options > About on the main window, the item the menu opens on; gives the About window.
 x_open_about() {
     x_open_menu "$1" >/dev/null
-    xdotool key --delay 80 Down Return
+    xdotool key Return
     x_wait_window 'About Solmira'
 }
 

@@ -3,10 +3,13 @@
 #include "platform/window/controls/DateTimePickerControl.h"
 
 #include <QChildEvent>
+#include <QCoreApplication>
 #include <QDateEdit>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QTimeEdit>
 
+#include "platform/window/Accessibility.h"
 #include "platform/window/dialog/DialogWindow.h"
 
 namespace
@@ -72,6 +75,57 @@ private:
     QDateEdit* m_edit;
 };
 
+// The day a key steps the date of a window with a date field to, wherever its focus is:
+// Alt+Right and Ctrl+Page Down the next day, Alt+Left and Ctrl+Page Up the previous one,
+// Alt+Home today. The field moves to it as if the user had set it there, so the window
+// hears its change. They are taken before any control sees them.
+class DayKeys : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers held = key->modifiers() & ~Qt::KeypadModifier;
+        int step = 0;
+        bool today = false;
+        if (held == Qt::AltModifier && (key->key() == Qt::Key_Right || key->key() == Qt::Key_Left))
+            step = key->key() == Qt::Key_Right ? 1 : -1;
+        else if (held == Qt::ControlModifier && (key->key() == Qt::Key_PageDown || key->key() == Qt::Key_PageUp))
+            step = key->key() == Qt::Key_PageDown ? 1 : -1;
+        else
+            today = held == Qt::AltModifier && key->key() == Qt::Key_Home;
+        if (step == 0 && !today)
+            return false;
+        QDateEdit* field = DateFieldOf(static_cast<QWidget*>(watched));
+        if (field == nullptr)
+            return false;
+        field->setDate(today ? DateOf(Now()) : field->date().addDays(step));
+        return true;
+    }
+
+private:
+    // The first shown and enabled date field of the window the widget is in.
+    static QDateEdit* DateFieldOf(QWidget* widget)
+    {
+        Window* window = Window::Owning(widget);
+        DialogWindow* dialog = AsDialog(window);
+        if (dialog == nullptr && window != nullptr)
+            dialog = AsDialog(window->parent);
+        if (dialog == nullptr)
+            return nullptr;
+        for (const auto& control : dialog->controls)
+            if (auto* field = qobject_cast<QDateEdit*>(control->widget);
+                field != nullptr && field->isVisible() && field->isEnabled())
+                return field;
+        return nullptr;
+    }
+};
+
 }  // namespace
 
 LRESULT DateTimePickerControl::Proc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -117,6 +171,7 @@ void DateTimePickerControl::OnUserChangedDate(const QDate& date)
         return;
     SetDate(value, date);
     Notify();
+    DescribeNewDate(this);
 }
 
 void DateTimePickerControl::OnUserChangedTime(const QTime& time)
@@ -158,5 +213,8 @@ std::unique_ptr<Window> DateTimePickerControl::Create(DialogWindow* dialog, cons
     if (item.style & DTS_RIGHTALIGN)
         new RightAlignPopup(edit);
     QObject::connect(edit, &QDateEdit::dateChanged, edit, [self](const QDate& date) { self->OnUserChangedDate(date); });
+    static const bool dayKeys =
+        (QCoreApplication::instance()->installEventFilter(new DayKeys(QCoreApplication::instance())), true);
+    static_cast<void>(dayKeys);
     return control;
 }

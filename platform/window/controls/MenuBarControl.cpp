@@ -2,7 +2,9 @@
 #include "platform/window/controls/MenuBarControl.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -15,6 +17,17 @@ namespace
 QMenu* BuildMenu(HMENU menu, Window* owner, QWidget* parent)
 {
     auto* popup = new QMenu(parent);
+    // A menu opened by a key (its mnemonic, F10) opens on its first item, which a screen
+    // reader then announces and Enter picks; one a click opens shows none under the pointer.
+    QObject::connect(popup, &QMenu::aboutToShow, popup, [popup] {
+        if (QGuiApplication::mouseButtons() != Qt::NoButton)
+            return;
+        for (QAction* action : popup->actions())
+            if (action->isEnabled() && !action->isSeparator()) {
+                popup->setActiveAction(action);
+                return;
+            }
+    });
     for (const Menu::Item& item : menu->items) {
         if (item.popup == nullptr && item.id == 0) {
             popup->addSeparator();
@@ -48,6 +61,15 @@ std::unique_ptr<MenuBarControl> MenuBarControl::Create(DialogWindow* dialog, int
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     dialog->layout.SetBottomBar(bar);
     bar->setVisible(style & WS_VISIBLE);
+    // F10 opens the first menu, as on the desktop's menu bars.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), dialog->widget);
+    QObject::connect(f10, &QShortcut::activated, bar, [bar] {
+        for (auto* button : bar->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly))
+            if (button->isVisible() && button->isEnabled() && button->menu() != nullptr) {
+                button->showMenu();
+                return;
+            }
+    });
     return control;
 }
 
