@@ -35,6 +35,12 @@ jobs_of_program() {
 cmake --install "$build" --prefix "$prefix" >/dev/null
 chmod -R a-w "$prefix/lib/solmira"
 mkdir -p "$home" && mkdir -m 700 "$tmp/runtime" && chown "$user:" "$home" "$tmp/runtime"
+# Without a display, the help and the version are answered as any command answers them.
+version=$(sed -n 's/^project(Solmira VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+[ "$(env -i PATH=/usr/bin:/bin "$prefix/bin/solmira" --version)" = "solmira $version" ] ||
+    fail "solmira --version does not answer without a display"
+env -i PATH=/usr/bin:/bin "$prefix/bin/solmira" --help | grep -q '^Usage: solmira ' ||
+    fail "solmira --help does not answer without a display"
 x_start "$tmp"
 # Under the sanitizers, the leaks of the system's libraries on a real display are not ours.
 install -m 644 "$source_dir/tests/install/lsan-suppressions.txt" "$tmp/lsan-suppressions.txt"
