@@ -66,10 +66,14 @@ end_with_escape() {
     fail "Escape did not end the program"
 }
 
-# Checks a window's type and the window it belongs to (none for the main window).
+# Checks a window's type and the window it belongs to (none for the main window); a window
+# is modal to its owner alone, so the main window is not.
 check_window() {
     [ "$(x_window_type "$2")" = "$3" ] || fail "$1 is mapped as $(x_window_type "$2"), not as $3"
     [ "$(x_transient_for "$2")" = "${4:-}" ] || fail "$1 is not owned by its window"
+    local modal=""
+    xprop -id "$2" _NET_WM_STATE | grep -q _NET_WM_STATE_MODAL && modal=yes
+    [ "$modal" = "${4:+yes}" ] || fail "$1 is modal: '${modal:-no}', with its owner '${4:-none}'"
 }
 
 # --- The first start asks for the settings ---------------------------------------------------

@@ -251,7 +251,10 @@ int DialogWindow::RunModal()
     if (owner != nullptr)
         owner->enabled = false;
     if (!modalEnded) {
-        widget->setWindowModality(Qt::ApplicationModal);
+        // The program's main window has no owner and blocks no other window: the desktop
+        // treats it as the normal window it is.
+        if (owner != nullptr)
+            widget->setWindowModality(Qt::ApplicationModal);
         widget->show();
         widget->raise();
         widget->activateWindow();
