@@ -192,8 +192,9 @@ DialogWindow* DialogWindow::Create(HINSTANCE module, const DialogTemplate& dialo
             remembered->second.height <= area.height())
             widget->resize(QSize(remembered->second.width, remembered->second.height).expandedTo(natural));
     }
+    // The zoom remembered is the reader's; any other window's lasts while it is open.
     if (layout.readingBox != nullptr)
-        dialog->zoom = std::make_unique<ReadingZoom>(dialog, state.zoom);
+        dialog->zoom = std::make_unique<ReadingZoom>(dialog, layout.resizable ? state.zoom : 0);
 
     if (dialog->style & DS_CENTER) {
         widget->move(area.center() - widget->rect().center());
