@@ -221,6 +221,17 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
             EXPECT_TRUE(seen() == before) << "replaced";
         }
     }
+    // A window left maximized opens so, and keeps the normal size it comes back to.
+    std::filesystem::remove_all(state);
+    const std::string maximized =
+        "zoom 0\nsize 102 " + std::to_string(first.first) + " " + std::to_string(first.second) + "\nmaximized 102\n";
+    WriteFile(state, maximized);
+    m_user.Expect(kMain, [&](WindowView& w) {
+        EXPECT_NE(size(w.Handle()), first);
+        w.Click(IDOK);
+    });
+    RunProgram();
+    EXPECT_EQ(ReadAll(state), maximized);
     SetDesktopForTesting(0, nullptr);
 }
 

@@ -191,6 +191,9 @@ DialogWindow* DialogWindow::Create(HINSTANCE module, const DialogTemplate& dialo
         if (remembered != state.sizes.end() && remembered->second.width <= area.width() &&
             remembered->second.height <= area.height())
             widget->resize(QSize(remembered->second.width, remembered->second.height).expandedTo(natural));
+        // Maximized, it keeps the normal size it had to come back to.
+        if (remembered != state.sizes.end() && remembered->second.maximized)
+            widget->setWindowState(widget->windowState() | Qt::WindowMaximized);
     }
     // The zoom remembered is the reader's; any other window's lasts while it is open.
     if (layout.readingBox != nullptr)
@@ -218,7 +221,7 @@ void DialogWindow::Remember() const
         return;
     const QSize size =
         (widget->isMaximized() || widget->isFullScreen()) ? widget->normalGeometry().size() : widget->size();
-    RememberSize(templateId, size.width(), size.height() - layout.barHeight);
+    RememberSize(templateId, size.width(), size.height() - layout.barHeight, widget->isMaximized());
 }
 
 void DialogWindow::AddControl(std::unique_ptr<Window> control)
