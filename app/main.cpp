@@ -1,6 +1,7 @@
 // The program's entry: the framework starts the application object with the program's
 // resources. A start that can open no window ends at once, and keeps its daily start going.
 #include "app/CReadingApp.h"
+#include "app/CommandLine.h"
 #include "platform/dailystart/StartAtTime.h"
 #include "platform/dailystart/StartEnvironment.h"
 #include "platform/dailystart/StartWithoutWindow.h"
@@ -9,6 +10,9 @@
 
 int main(int argc, char* argv[])
 {
+    // The help and the version need no display: they are answered before one is looked for.
+    if (AnswerCommandLine(argc, argv))
+        return 0;
     // What the program sets for itself from here on (its window system's choices) is not
     // passed on to the starts it registers.
     KeepReceivedEnvironment();

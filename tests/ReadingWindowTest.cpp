@@ -176,6 +176,14 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
         EXPECT_GE(grown.first, first.first + 100);
         EXPECT_EQ(size(w.Control(IDC_VERSE_TEXT)),
                   std::make_pair(box.first + grown.first - first.first, box.second + grown.second - first.second));
+        w.ChooseMenuCommand(ID_OPTIONS_ABOUT);  // its own zoom leaves the reading's as it is
+        w.Key(VK_ESCAPE);
+    });
+    m_user.Expect(L"About Solmira", [&](WindowView& w) {
+        const int opened = TextAttributePointSize(w.Control(IDC_ABOUT_TEXT));
+        for (int i = 0; i < 3; ++i)
+            w.Key(VK_OEM_PLUS, VK_CONTROL);
+        EXPECT_GT(TextAttributePointSize(w.Control(IDC_ABOUT_TEXT)), opened);
         w.Key(VK_ESCAPE);
     });
     m_user.Expect(kMain, [&](WindowView& w) {
@@ -224,6 +232,17 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
             EXPECT_TRUE(seen() == before) << "replaced";
         }
     }
+    // A window left maximized opens so, and keeps the normal size it comes back to.
+    std::filesystem::remove_all(state);
+    const std::string maximized =
+        "zoom 0\nsize 102 " + std::to_string(first.first) + " " + std::to_string(first.second) + "\nmaximized 102\n";
+    WriteFile(state, maximized);
+    m_user.Expect(kMain, [&](WindowView& w) {
+        EXPECT_NE(size(w.Handle()), first);
+        w.Click(IDOK);
+    });
+    RunProgram();
+    EXPECT_EQ(ReadAll(state), maximized);
     SetDesktopForTesting(0, nullptr);
 }
 

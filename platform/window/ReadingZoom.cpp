@@ -8,8 +8,8 @@
 
 #include <algorithm>
 
-#include "platform/window/dialog/DialogWindow.h"
 #include "platform/window/WindowState.h"
+#include "platform/window/dialog/DialogWindow.h"
 
 namespace
 {
@@ -116,5 +116,6 @@ void ReadingZoom::Zoom(int steps, bool relative)
     if (next == m_zoom)
         return;
     m_zoom = next;
-    RememberZoom(m_zoom);
+    if (m_dialog->layout.resizable)
+        RememberZoom(m_zoom);
 }

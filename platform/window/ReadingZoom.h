@@ -1,6 +1,7 @@
 // The reading box's zoom, in points from its window's own size: Ctrl+plus, Ctrl+minus and
 // Ctrl+0 change it wherever the window's focus is, as Ctrl with the wheel does over the box.
-// The zoom is remembered for the user in the windows' state, never in the program's settings.
+// Each window has its own; the reader's window's is remembered for the user in the windows'
+// state, never in the program's settings.
 #pragma once
 
 struct DialogWindow;

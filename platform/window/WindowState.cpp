@@ -1,4 +1,5 @@
-// The windows' state file: "zoom N" and "size ID WIDTH HEIGHT" lines, read with care.
+// The windows' state file: "zoom N", "size ID WIDTH HEIGHT" and "maximized ID" lines, read
+// with care. A maximized line follows its size line, which older files have alone.
 #include "platform/window/WindowState.h"
 
 #include <sys/stat.h>
@@ -119,6 +120,8 @@ WindowState Parse(const std::string& bytes)
         else if (key == "size" && words.Number(a) && words.Number(b) && words.Number(c) && words.AtEnd() && a >= 0 &&
                  a <= 0xFFFF && b > 0 && b <= kMaxSide && c > 0 && c <= kMaxSide)
             state.sizes[static_cast<int>(a)] = {static_cast<int>(b), static_cast<int>(c)};
+        else if (key == "maximized" && words.Number(a) && words.AtEnd() && state.sizes.count(static_cast<int>(a)) > 0)
+            state.sizes[static_cast<int>(a)].maximized = true;
     }
     return state;
 }
@@ -136,9 +139,12 @@ void SaveWindowState(const WindowState& state)
     if (path.empty() || !MayReplace(path))
         return;
     std::string text = "zoom " + std::to_string(state.zoom) + "\n";
-    for (const auto& [id, size] : state.sizes)
+    for (const auto& [id, size] : state.sizes) {
         text +=
             "size " + std::to_string(id) + " " + std::to_string(size.width) + " " + std::to_string(size.height) + "\n";
+        if (size.maximized)
+            text += "maximized " + std::to_string(id) + "\n";
+    }
     MakeUserFolders(UserStateFolder());
     FileReplacement file;
     if (file.Begin(path, FileReplacement::InPlace::Never))
@@ -153,9 +159,9 @@ void RememberZoom(int zoom)
     SaveWindowState(state);
 }
 
-void RememberSize(int templateId, int width, int height)
+void RememberSize(int templateId, int width, int height, bool maximized)
 {
     WindowState state = LoadWindowState();
-    state.sizes[templateId] = {width, height};
+    state.sizes[templateId] = {width, height, maximized};
     SaveWindowState(state);
 }

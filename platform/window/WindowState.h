@@ -9,10 +9,12 @@
 struct WindowState {
     // Steps of one point from the reading's own size; negative makes it smaller.
     int zoom = 0;
-    // The size a window was last left at, by its template's id, in device-independent pixels.
+    // The size a window was last left at, by its template's id, in device-independent pixels:
+    // its normal size, and whether it was maximized.
     struct Size {
         int width = 0;
         int height = 0;
+        bool maximized = false;
     };
     std::map<int, Size> sizes;
 
@@ -26,4 +28,4 @@ WindowState LoadWindowState();
 void SaveWindowState(const WindowState& state);
 // Puts the reading's zoom, or a window's size, in the state as it is in its file.
 void RememberZoom(int zoom);
-void RememberSize(int templateId, int width, int height);
+void RememberSize(int templateId, int width, int height, bool maximized);

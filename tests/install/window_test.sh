@@ -35,6 +35,12 @@ jobs_of_program() {
 cmake --install "$build" --prefix "$prefix" >/dev/null
 chmod -R a-w "$prefix/lib/solmira"
 mkdir -p "$home" && mkdir -m 700 "$tmp/runtime" && chown "$user:" "$home" "$tmp/runtime"
+# Without a display, the help and the version are answered as any command answers them.
+version=$(sed -n 's/^project(Solmira VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+[ "$(env -i PATH=/usr/bin:/bin "$prefix/bin/solmira" --version)" = "solmira $version" ] ||
+    fail "solmira --version does not answer without a display"
+env -i PATH=/usr/bin:/bin "$prefix/bin/solmira" --help | grep -q '^Usage: solmira ' ||
+    fail "solmira --help does not answer without a display"
 x_start "$tmp"
 # Under the sanitizers, the leaks of the system's libraries on a real display are not ours.
 install -m 644 "$source_dir/tests/install/lsan-suppressions.txt" "$tmp/lsan-suppressions.txt"
@@ -60,10 +66,14 @@ end_with_escape() {
     fail "Escape did not end the program"
 }
 
-# Checks a window's type and the window it belongs to (none for the main window).
+# Checks a window's type and the window it belongs to (none for the main window); a window
+# is modal to its owner alone, so the main window is not.
 check_window() {
     [ "$(x_window_type "$2")" = "$3" ] || fail "$1 is mapped as $(x_window_type "$2"), not as $3"
     [ "$(x_transient_for "$2")" = "${4:-}" ] || fail "$1 is not owned by its window"
+    local modal=""
+    xprop -id "$2" _NET_WM_STATE | grep -q _NET_WM_STATE_MODAL && modal=yes
+    [ "$modal" = "${4:+yes}" ] || fail "$1 is modal: '${modal:-no}', with its owner '${4:-none}'"
 }
 
 # --- The first start asks for the settings ---------------------------------------------------

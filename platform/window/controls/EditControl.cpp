@@ -2,15 +2,55 @@
 #include "platform/window/controls/EditControl.h"
 
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/window/dialog/DialogWindow.h"
 
 namespace
 {
+
+// A wrapping text box wider than a readable measure keeps its lines to about seventy
+// characters of its font, centred, at every zoom; the room either side is the box's own.
+class TextBox : public QPlainTextEdit
+{
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        KeepMeasure();
+        QPlainTextEdit::resizeEvent(event);
+    }
+
+    void changeEvent(QEvent* event) override
+    {
+        QPlainTextEdit::changeEvent(event);
+        if (event->type() == QEvent::FontChange)
+            KeepMeasure();
+    }
+
+private:
+    void KeepMeasure()
+    {
+        constexpr int kMeasure = 70;
+        if (lineWrapMode() == NoWrap)
+            return;
+        const int text =
+            kMeasure * fontMetrics().averageCharWidth() + 2 * static_cast<int>(document()->documentMargin());
+        int room = contentsRect().width();
+        if (verticalScrollBar()->isVisibleTo(this))
+            room -= verticalScrollBar()->sizeHint().width();
+        const int side = std::max(0, (room - text) / 2);
+        if (viewportMargins().left() != side)
+            setViewportMargins(side, 0, side, 0);
+    }
+};
 
 // The length of the line end at position: "\r\r\n", "\r\n", "\n" or "\r"; 0 if none.
 size_t BreakLength(const std::wstring& s, size_t at)
@@ -144,12 +184,14 @@ QPlainTextEdit* EditControl::Editor() const
 std::unique_ptr<Window> EditControl::Create(DialogWindow* dialog, const DialogItemTemplate& item)
 {
     auto control = std::make_unique<EditControl>();
-    auto* edit = new QPlainTextEdit(dialog->widget);
+    auto* edit = new TextBox(dialog->widget);
     control->Adopt(edit);
     edit->setReadOnly(item.style & ES_READONLY);
     if (item.style & ES_MULTILINE && !(item.style & ES_AUTOHSCROLL)) {
         edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        edit->setBackgroundRole(QPalette::Base);
+        edit->setAutoFillBackground(true);
     } else {
         edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     }

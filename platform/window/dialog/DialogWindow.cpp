@@ -191,9 +191,13 @@ DialogWindow* DialogWindow::Create(HINSTANCE module, const DialogTemplate& dialo
         if (remembered != state.sizes.end() && remembered->second.width <= area.width() &&
             remembered->second.height <= area.height())
             widget->resize(QSize(remembered->second.width, remembered->second.height).expandedTo(natural));
+        // Maximized, it keeps the normal size it had to come back to.
+        if (remembered != state.sizes.end() && remembered->second.maximized)
+            widget->setWindowState(widget->windowState() | Qt::WindowMaximized);
     }
+    // The zoom remembered is the reader's; any other window's lasts while it is open.
     if (layout.readingBox != nullptr)
-        dialog->zoom = std::make_unique<ReadingZoom>(dialog, state.zoom);
+        dialog->zoom = std::make_unique<ReadingZoom>(dialog, layout.resizable ? state.zoom : 0);
 
     if (dialog->style & DS_CENTER) {
         widget->move(area.center() - widget->rect().center());
@@ -217,7 +221,7 @@ void DialogWindow::Remember() const
         return;
     const QSize size =
         (widget->isMaximized() || widget->isFullScreen()) ? widget->normalGeometry().size() : widget->size();
-    RememberSize(templateId, size.width(), size.height() - layout.barHeight);
+    RememberSize(templateId, size.width(), size.height() - layout.barHeight, widget->isMaximized());
 }
 
 void DialogWindow::AddControl(std::unique_ptr<Window> control)
@@ -251,7 +255,10 @@ int DialogWindow::RunModal()
     if (owner != nullptr)
         owner->enabled = false;
     if (!modalEnded) {
-        widget->setWindowModality(Qt::ApplicationModal);
+        // The program's main window has no owner and blocks no other window: the desktop
+        // treats it as the normal window it is.
+        if (owner != nullptr)
+            widget->setWindowModality(Qt::ApplicationModal);
         widget->show();
         widget->raise();
         widget->activateWindow();
