@@ -46,14 +46,8 @@ inline std::string SettingsBytes(std::uint32_t bell, std::uint32_t autoRun, std:
 // A local date-time; the day of the week is left 0, as the date controls do not need it.
 inline SYSTEMTIME At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {
-    SYSTEMTIME t{};
-    t.wYear = static_cast<WORD>(year);
-    t.wMonth = static_cast<WORD>(month);
-    t.wDay = static_cast<WORD>(day);
-    t.wHour = static_cast<WORD>(hour);
-    t.wMinute = static_cast<WORD>(minute);
-    t.wSecond = static_cast<WORD>(second);
-    return t;
+    const auto w = [](int value) { return static_cast<WORD>(value); };
+    return SYSTEMTIME{w(year), w(month), 0, w(day), w(hour), w(minute), w(second), 0};
 }
 
 inline std::vector<int> Fields(const SYSTEMTIME& t)
