@@ -1,5 +1,5 @@
-// The settings as the program keeps them: a file that holds none, and the next daily start
-// computed from the chosen time of day.
+// The next daily start, computed from the chosen time of day. Settings files of any content
+// are loaded by the settings_load fuzz target.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -27,32 +27,6 @@ protected:
     RecordingStartAtTime m_scheduler;
 };
 
-// Files of every other content are loaded by the settings_load fuzz target, against the
-// bytes, from its seed corpus: written, cut short, longer, flags of any value.
-TEST_F(SettingsTest, AnEmptyFileIsNoSettingsAndADamagedOrCancelledStartIsNeverRegistered)
-{
-    m_folder.Write("slm.dat", "");
-    CSettingsDlg empty;
-    EXPECT_FALSE(empty.LoadSettings());
-    EXPECT_EQ(empty.m_bBellChime, 1);
-    EXPECT_EQ(empty.m_bAutoRun, 0);
-    EXPECT_EQ(empty.m_timeRun, CTime()) << "the run time stays the zero time value";
-
-    m_folder.Write("slm.dat", SettingsBytes(0, 1, {2025, 4, 0, 31, 25, 61, 99, 0}));
-    CSettingsDlg damaged;
-    EXPECT_TRUE(damaged.LoadSettings());
-    damaged.ScheduleAutoRun(FALSE);
-    EXPECT_TRUE(m_scheduler.calls.empty()) << "hour 25 names no moment, so nothing is registered";
-
-    // Turned off, the start is cancelled and the record left as it is.
-    damaged.m_bAutoRun = 0;
-    damaged.m_record.runAt = SYSTEMTIME{2024, 5, 1, 6, 7, 8, 9, 0};
-    damaged.ScheduleAutoRun(TRUE);
-    ASSERT_EQ(m_scheduler.calls.size(), 1u);
-    EXPECT_TRUE(m_scheduler.calls[0].cancel);
-    EXPECT_EQ(Fields(damaged.m_record.runAt), (std::vector<int>{2024, 5, 1, 6, 7, 8, 9, 0}));
-}
-
 // Now, then the next start: year, month, day of week, day, hour, minute, second and
 // milliseconds; the chosen time of day is the next start's.
 TEST_F(SettingsTest, TheNextStartIsTodayOrTomorrow)
@@ -65,8 +39,6 @@ TEST_F(SettingsTest, TheNextStartIsTodayOrTomorrow)
         {{2026, 4, 29, 9, 0, 0}, {2026, 4, 4, 30, 7, 30, 0, 0}},       // the eve of one
         {{2026, 4, 30, 9, 0, 0}, {2026, 5, 5, 1, 7, 30, 0, 0}},        // month end
         {{2008, 2, 28, 9, 0, 0}, {2008, 2, 5, 29, 7, 30, 0, 0}},       // leap day
-        {{2100, 2, 28, 9, 0, 0}, {2100, 3, 1, 1, 7, 30, 0, 0}},        // century years:
-        {{2000, 2, 28, 9, 0, 0}, {2000, 3, 2, 1, 7, 30, 0, 0}},        // no leap day
         {{2025, 12, 10, 7, 30, 10}, {2025, 12, 4, 11, 7, 30, 45, 0}},  // seconds take no part
     };
     for (const auto& [now, next] : cases) {
@@ -80,7 +52,6 @@ TEST_F(SettingsTest, TheNextStartIsTodayOrTomorrow)
         EXPECT_EQ(Fields(dlg.m_record.runAt), next);
         // The service gets the record's date-time; day of week 7 takes no part there.
         ASSERT_EQ(m_scheduler.calls.size(), 1u);
-        EXPECT_FALSE(m_scheduler.calls[0].cancel);
         EXPECT_EQ(m_scheduler.calls[0].program, m_folder.PathOf("solmira"));
         EXPECT_EQ(Fields(m_scheduler.calls[0].time), next);
     }
