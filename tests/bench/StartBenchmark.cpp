@@ -11,9 +11,6 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
-#include <QAbstractScrollArea>
-#include <QScrollBar>
-
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -24,10 +21,6 @@
 #include "platform/dailystart/StartAtTime.h"
 #include "platform/testing/TestEnvironment.h"
 #include "platform/testing/VirtualScreen.h"
-#include "platform/window/MessageLoop.h"
-#include "platform/window/Window.h"
-#include "res/Resources.h"
-#include "res/resource.h"
 #include "tests/TestFiles.h"
 
 namespace
@@ -128,34 +121,5 @@ void StartToFirstWindow(benchmark::State& state)
     }
 }
 BENCHMARK(StartToFirstWindow)->Iterations(30)->Unit(benchmark::kMillisecond);
-
-// How long the longest reading the reader gives (1 MiB, one word without a space) takes to
-// be in the main window's reading box, drawn at its top and at its end.
-void ShowLongReading(benchmark::State& state)
-{
-    static char name[] = "bench", *argv[] = {name, nullptr};
-    static int argc = 1;
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    StartWindowSystem(argc, argv);
-    ::unsetenv("QT_QPA_PLATFORM");
-    HWND dialog = CreateDialogIndirectParam(ProgramResources(), FindDialogTemplate(ProgramResources(), IDD_MAIN),
-                                            nullptr, nullptr, 0);
-    dialog->widget->show();
-    HWND box = GetDlgItem(dialog, IDC_VERSE_TEXT);
-    const std::wstring text(1 << 20, L'x');
-    QScrollBar* bar = qobject_cast<QAbstractScrollArea*>(box->widget)->verticalScrollBar();
-    for (auto _ : state) {
-        SetWindowText(box, text.c_str());
-        benchmark::DoNotOptimize(dialog->widget->grab());
-        bar->setValue(bar->maximum());
-        benchmark::DoNotOptimize(dialog->widget->grab());
-        state.PauseTiming();
-        SetWindowText(box, L"");
-        state.ResumeTiming();
-    }
-    DestroyWindow(dialog);
-    StopWindowSystem();
-}
-BENCHMARK(ShowLongReading)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
