@@ -32,8 +32,6 @@ TEST(PathTest, PathsTakeTheDeviceFormAndBack)
     // Every host name comes back byte for byte, and only a slash becomes a backslash.
     const std::pair<std::string, std::wstring> cases[] = {
         {"/home/ann/Solmira/solmira", L"\\home\\ann\\Solmira\\solmira"},
-        {"/tmp/d\u00e9j\u00e0 vu/solmiraverse.pdb", L"\\tmp\\d\u00e9j\u00e0 vu\\solmiraverse.pdb"},
-        {"", L""},
         {"/a/back\\slash/solmira", L"\\a\\back\uF05Cslash\\solmira"},
         {"/a/dir\xff/solmira", L"\\a\\dir\xDCFF\\solmira"},
         {"/a/\xc3/\xe2\x82/\xc0\xaf", L"\\a\\\xDCC3\\\xDCE2\xDC82\\\xDCC0\xDCAF"},  // cut, overlong
