@@ -19,7 +19,7 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
-#include <iterator>
+#include <utility>
 
 #include "platform/testing/ScriptedUser.h"
 #include "platform/testing/WindowQueries.h"
@@ -32,22 +32,15 @@ namespace
 
 Qt::Key QtKey(WORD virtualKey)
 {
-    // Page Up to Down arrow, in the order of their codes.
-    constexpr Qt::Key kMoves[] = {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_End,   Qt::Key_Home,
-                                  Qt::Key_Left,   Qt::Key_Up,       Qt::Key_Right, Qt::Key_Down};
-    if (virtualKey >= VK_PRIOR && virtualKey < VK_PRIOR + std::size(kMoves))
-        return kMoves[virtualKey - VK_PRIOR];
-    switch (virtualKey) {
-        case VK_RETURN:
-            return Qt::Key_Return;
-        case VK_ESCAPE:
-            return Qt::Key_Escape;
-        case VK_OEM_PLUS:
-            return Qt::Key_Plus;
-        default:
-            // Digits and letters share their codes with Qt's keys.
-            return static_cast<Qt::Key>(virtualKey);
-    }
+    const std::pair<WORD, Qt::Key> keys[] = {
+        {VK_RETURN, Qt::Key_Return}, {VK_ESCAPE, Qt::Key_Escape}, {VK_PRIOR, Qt::Key_PageUp},
+        {VK_NEXT, Qt::Key_PageDown}, {VK_HOME, Qt::Key_Home},     {VK_LEFT, Qt::Key_Left},
+        {VK_RIGHT, Qt::Key_Right},   {VK_OEM_PLUS, Qt::Key_Plus},
+    };
+    for (const auto& [code, key] : keys)
+        if (code == virtualKey)
+            return key;
+    return static_cast<Qt::Key>(virtualKey);  // digits and letters share their codes with Qt's keys
 }
 
 }  // namespace
