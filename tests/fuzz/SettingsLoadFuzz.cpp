@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/core/ByteOrder.h"
 #include "platform/core/ModulePath.h"
 #include "platform/core/Paths.h"
 #include "settings/AppDir.h"
@@ -55,13 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     BYTE held[sizeof(SettingsRecord)];
     SettingsRecordToBytes(settings.m_record, held);
     FUZZ_CHECK(std::string(reinterpret_cast<const char*>(held), sizeof held) == record);
-    // A little-endian field of the record.
-    const auto field = [&](std::size_t at, int width) {
-        std::uint32_t value = 0;
-        for (int i = width - 1; i >= 0; --i)
-            value = value << 8 | static_cast<unsigned char>(record[at + i]);
-        return value;
-    };
+    const auto field = [&](std::size_t at, int width) { return GetLittleEndian(&record[at], width); };
     FUZZ_CHECK(static_cast<std::uint32_t>(settings.m_bBellChime) == field(0, 4));
     FUZZ_CHECK(static_cast<std::uint32_t>(settings.m_bAutoRun) == field(4, 4));
 
