@@ -126,6 +126,7 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
         {"{overlong}", Put("overlong.txt", "@@ 0\n\xC0\xAF\n")},
         {"{name}", Put("name.pdb", Patched(Book(), 5, 1))},
         {"{zero}", Put("zero.pdb", Patched(Book(), 7, 0))},
+        {"{blank}", Put("blank.pdb", Book(366, {{0, "Title"}, {1, ""}}))},
         {"{inside}", Put("inside.pdb", Patched(Book(), 5, 78 + 8 * 300))},
         {"{link}", m_folder.PathOf("link.txt")},
         {"{second}", m_folder.PathOf("second.txt")}};
@@ -161,8 +162,8 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
         {"build from 5 GiB", "build {sparse} {out}", 1, "{sparse}: larger than", ""},
         // An output that is not a regular file is left as it is, and a FIFO is never opened.
         {"build into a folder", "build {source} {folder}", 2, "{folder}: ", ""},
-        {"build into a FIFO", "build {source} {fifo}", 2, "{fifo}: ", ""},
-        {"build into a device", "build {source} /dev/null", 2, "/dev/null: ", ""},
+        {"build into a FIFO", "build {source} {fifo}", 2, "{fifo}: not a regular file but a FIFO", ""},
+        {"build into a device", "build {source} /dev/null", 2, "/dev/null: not a regular file but a character", ""},
         // Nor is the source itself, by its name, a link or a second name: the book would take its place.
         {"build over its source", "build {source} {source}", 2, "{source}: is the source itself", ""},
         {"build over a link to its source", "build {source} {link}", 2, "{link}: is the source itself", ""},
@@ -178,13 +179,17 @@ TEST_F(BookToolTest, EachFaultIsToldWithItsReason)
          "{inside}: record 4 ends before it starts (the next record's offset is smaller)\n"
          "{inside}: record 5 starts inside the header (offset 2478)\n"},
         {"check noise", "check {noise}", 1, "",
-         "{noise}: the file ends inside its header (5000 bytes)\n... more problems\n"},
-        {"show past the last", "show {book} 999", 1, "{book}: no record 999: the book has records 0 to 365", ""},
+         "{noise}: the file ends inside its header (5000 bytes)\n...and 596 more problems\n"},
+        {"check an empty first reading", "check {blank}", 1, "", "{blank}: record 1 is an empty reading\n"},
+        {"show past the last", "show {book} 366", 1, "{book}: no record 366: the book has records 0 to 365", ""},
         {"show negative", "show {book} -1", 1, "{book}: no record -1", ""},
         {"--help", "--help", 0, "", "usage: solmira-book read [--date YYYY-MM-DD] [--width N] [BOOK]\n..."},
         {"--version", "--version", 0, "", "solmira-book " SOLMIRA_VERSION "\n"},
         {"unknown option", "read --day 2026-01-01", 2, "unknown option --day", "", true},
         {"29 February of 2100", "read --date 2100-02-29", 2, "2100 has no 29 February", ""},
+        {"31 April", "read --date 2026-04-31", 2, "there is no 31 April", ""},
+        {"--date without its value", "read --date", 2, "--date needs a value", "", true},
+        {"--width outside read", "show --width 40 {book} 3", 2, "--width is an option of read alone", "", true},
         // The text box takes "\r\r\n", "\r\n", "\n" and a lone "\r" each as one line end.
         {"lone carriage return", "read --date 2026-01-01 {book}", 0, "", "Verse 1:\n\nA\nB\nC\n\nD\n"},
         // A book cannot send the terminal commands.

@@ -3,7 +3,6 @@
 #include "platform/core/Resources.h"
 
 #include <algorithm>
-#include <cwchar>
 
 namespace
 {
@@ -46,15 +45,4 @@ const ImageResource* FindIcon(HINSTANCE module, UINT id)
 const ImageResource* FindBitmap(HINSTANCE module, UINT id)
 {
     return module != nullptr ? FindById(module->bitmaps, id) : nullptr;
-}
-
-int LoadString(HINSTANCE module, UINT id, LPTSTR buffer, int bufferMax)
-{
-    LPCTSTR text = FindStringResource(module, id);
-    if (text == nullptr || buffer == nullptr || bufferMax <= 0)
-        return 0;
-    const int length = std::min(static_cast<int>(std::wcslen(text)), bufferMax - 1);
-    std::wmemcpy(buffer, text, static_cast<size_t>(length));
-    buffer[length] = L'\0';
-    return length;
 }

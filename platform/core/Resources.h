@@ -94,7 +94,3 @@ const MenuBarTemplate* FindMenuBar(HINSTANCE module, UINT id);
 LPCTSTR FindStringResource(HINSTANCE module, UINT id);
 const ImageResource* FindIcon(HINSTANCE module, UINT id);
 const ImageResource* FindBitmap(HINSTANCE module, UINT id);
-
-// Copies string id into buffer (cut to fit, always terminated); returns its length, or
-// 0 when there is no such string.
-int LoadString(HINSTANCE module, UINT id, LPTSTR buffer, int bufferMax);
