@@ -40,6 +40,7 @@ TEST(PathTest, PathsTakeTheDeviceFormAndBack)
         EXPECT_EQ(DevicePathFromHostPath(host), device);
         EXPECT_EQ(HostPathFromDevicePath(device.c_str()), host);
     }
+    EXPECT_EQ(FolderOf("/solmira"), "/");  // a program in the root folder still has one
     // A relative XDG_DATA_HOME is invalid: the user's files go under HOME instead.
     EnvironmentGuard data("XDG_DATA_HOME", "relative"), home("HOME", "/home/ann");
     EXPECT_EQ(UserFilesFolder(), "/home/ann/.local/share/solmira");

@@ -55,7 +55,7 @@ for name, path, old, new, user in faults():
         try:
             file.write_text(text.replace(old, new))
             if run(["cmake", "--build", build, "-j2"], 1800):
-                outcome = "caught-by-compiler"
+                outcome = "caught-by-build"  # the compiler, or the sample book the build makes
             else:
                 # MUTANTS_ALL=1 runs every test, to name all that catch the fault.
                 stop = [] if os.environ.get("MUTANTS_ALL") else ["--stop-on-failure"]
@@ -74,6 +74,6 @@ for name, path, old, new, user in faults():
     results.write_text("".join(f"{k} {v}\n" for k, v in done.items()))
 planted = [k for k, v in done.items() if v != "could-not-plant"]
 caught = [k for k in planted if done[k] != "MISSED"]
-print(f"caught {len(caught)} / planted {len(planted)} (by the compiler: {sum(done[k] == 'caught-by-compiler' for k in planted)})")
+print(f"caught {len(caught)} / planted {len(planted)} (by the build: {sum(done[k] == 'caught-by-build' for k in planted)})")
 print("missed:", " ".join(k for k in planted if done[k] == "MISSED") or "none")
 print("could not plant:", " ".join(k for k, v in done.items() if v == "could-not-plant") or "none")
