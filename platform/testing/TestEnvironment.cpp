@@ -5,10 +5,12 @@
 #include <glob.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 
 #include "platform/core/CTime.h"
 #include "platform/core/Clock.h"
@@ -102,6 +104,23 @@ int OpenDescriptorCount()
         --count;  // the one opendir holds
     }
     return count;
+}
+
+bool WaitUntil(const std::function<bool()>& done, double seconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds * kSanitizerSlowdown);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+bool RunUnderCI()
+{
+    const char* ci = std::getenv("CI");
+    return ci != nullptr && std::string(ci) == "true";
 }
 
 std::vector<std::string> FakeClockCommand(const std::string& at)

@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -93,3 +94,25 @@ private:
 
 // The number of file descriptors this process has open.
 int OpenDescriptorCount();
+
+// How many times slower the sanitizer build runs; bounds on waits are scaled by it.
+#ifdef __SANITIZE_ADDRESS__
+constexpr int kSanitizerSlowdown = 5;
+#else
+constexpr int kSanitizerSlowdown = 1;
+#endif
+// Waits until done() holds, looking every 10 ms for at most seconds (scaled by
+// kSanitizerSlowdown); whether it came to hold.
+bool WaitUntil(const std::function<bool()>& done, double seconds);
+
+// Whether this is CI's run (CI=true), where every test must run.
+bool RunUnderCI();
+// Ends a test that cannot run here for want of a tool, a privilege or a machine feature: a
+// skip that says why, or under CI, where a skip would leave a green run that tested
+// nothing, a failure that says why.
+#define SKIP_OR_FAIL_UNDER_CI(reason) \
+    do {                              \
+        if (RunUnderCI())             \
+            FAIL() << (reason);       \
+        GTEST_SKIP() << (reason);     \
+    } while (0)

@@ -1,9 +1,11 @@
-# What the install checks share, sourced with the tools the check needs: it skips (77)
-# without them, runs the program as an account of its own where the check is root (root may
+# What the install checks share, sourced with the tools the check needs: it skips without
+# them (see skip.sh), runs the program as an account of its own where the check is root (root may
 # write anywhere; ./dev.sh test makes the account), and makes the check's folder. The check
 # defines cleanup, which runs however it ends before the folder goes, and ends with finish.
+# shellcheck source=tests/install/skip.sh
+source "${BASH_SOURCE[0]%/*}/skip.sh"
 for tool; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (./dev.sh test installs it)"; exit 77; }
+    command -v "$tool" >/dev/null || skip "$tool is not installed (./dev.sh test installs it)"
 done
 user=$(id -un) as_user=() failures=0
 if [ "$(id -u)" -eq 0 ]; then

@@ -8,7 +8,8 @@
 #
 #   systemd_timer_test.sh START_REQUEST     exit 77 (skipped) where no manager can start
 set -uo pipefail
-skip() { echo "SKIP: $*"; exit 77; }
+# shellcheck source=tests/install/skip.sh
+source "${0%/*}/skip.sh"
 fail() { echo "FAIL: $*"; exit 1; }
 [ "$(id -u)" -eq 0 ] || skip "mounting the manager's namespace needs root"
 systemd=$(command -v /lib/systemd/systemd /usr/lib/systemd/systemd | head -1)

@@ -96,8 +96,12 @@ check_window "the main window" "$main" NORMAL
 # The larger sizes follow shortly (256 pixels are more than one X request may carry, so
 # X11 takes up to 128); the window may be made larger than it opens. xprop draws each
 # size, so its output is read whole rather than cut off by the first match.
-sleep 0.5
-xprop -id "$main" _NET_WM_ICON | grep -c "Icon (128 x 128)" >/dev/null || fail "the main window has no 128 x 128 icon"
+icon=""
+for _ in $(seq 100); do
+    xprop -id "$main" _NET_WM_ICON | grep -c "Icon (128 x 128)" >/dev/null && icon=128 && break
+    sleep 0.1
+done
+[ -n "$icon" ] || fail "the main window has no 128 x 128 icon"
 xprop -id "$main" WM_NORMAL_HINTS | grep -q 'program specified maximum size' && fail "the main window cannot be made larger"
 xprop -id "$main" WM_CLASS | grep -q '"solmira"' || fail "the main window's class is not solmira"
 [ -s "$home/data/solmira/slm.dat" ] || fail "the settings are not in the user's folder"
