@@ -72,7 +72,10 @@ void FixedClock::Set(int year, int month, int day, int hour, int minute, int sec
 
 ProgramFolder::ProgramFolder()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "solmira-test-XXXXXX").string();
+    // Named by the test's process, so that what a killed test left (the folder, the daily
+    // starts of its program) is known for a leftover once that process is gone.
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / ("solmira-test-" + std::to_string(::getpid()) + "-XXXXXX")).string();
     if (::mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("cannot make a temporary program folder");
     m_path = pattern;

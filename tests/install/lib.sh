@@ -12,7 +12,7 @@ if [ "$(id -u)" -eq 0 ]; then
     user=solmira-tester as_user=(setpriv --reuid=solmira-tester --regid=solmira-tester --clear-groups)
     getent passwd "$user" >/dev/null || { echo "FAIL: no account $user; ./dev.sh test makes it"; exit 1; }
 fi
-tmp=$(mktemp -d) && chmod 755 "$tmp"
+tmp=$(mktemp -d -t "solmira-test-$$-XXXXXX") && chmod 755 "$tmp"  # named so that a killed run's jobs go
 trap 'set +e; cleanup; rm -rf "$tmp"' EXIT
 trap 'exit 1' INT TERM HUP
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
