@@ -287,8 +287,9 @@ TEST_F(SettingsWindowTest, ASaveThatCannotBeMadeIsToldAndRegistersNoStart)
 
 // From the menu, a window that opens with AutoRun on reminds at once, before it is shown; a
 // stored time that the clock skips today (02:30 on the day of the spring change) is shown,
-// confirmed and saved as it was chosen. Opened again from the hidden button and unticked,
-// it saves AutoRun off, which cancels the start, and the verse stays as it was.
+// confirmed and saved as it was chosen. Opened again from the hidden button, given another
+// time and unticked, it saves that time with AutoRun off, which cancels the start, and the
+// verse stays as it was.
 TEST_F(SettingsWindowTest, TheSettingsWindowFromTheMenu)
 {
     m_folder.Write("slm.dat", SettingsBytes(0, 1, {2027, 3, 0, 28, 2, 30, 15}));
@@ -320,13 +321,14 @@ TEST_F(SettingsWindowTest, TheSettingsWindowFromTheMenu)
     });
     m_user.Expect(kReminder, ClickOk);
     m_user.Expect(kSettings, [](WindowView& w) {
+        w.PickDateTime(IDC_RUN_TIME, SYSTEMTIME{2027, 3, 0, 28, 7, 45, 15, 0});  // a time of the user's
         w.Click(IDC_AUTORUN);  // unticked: no message, the time field disabled at once
         EXPECT_FALSE(w.IsEnabled(IDC_RUN_TIME));
         w.Click(IDC_BELL_CHIME);
         w.Click(IDOK);
     });
     RunProgram();
-    EXPECT_EQ(Settings(), SettingsBytes(1, 0, {2027, 3, 0, 28, 2, 30, 15}));
+    EXPECT_EQ(Settings(), SettingsBytes(1, 0, {2027, 3, 0, 28, 7, 45, 15}));
     EXPECT_TRUE(m_scheduler.pending.empty()) << "AutoRun off cancels";
 }
 
