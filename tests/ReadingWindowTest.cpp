@@ -169,6 +169,9 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
         w.Key(VK_OEM_PLUS, VK_CONTROL);
         zoomed = points(w);
         EXPECT_GT(zoomed, plain);
+        w.Key(VK_OEM_MINUS, VK_CONTROL);
+        EXPECT_LT(points(w), zoomed);
+        w.Key(VK_OEM_PLUS, VK_CONTROL);
         first = size(w.Handle());
         const std::pair<int, int> box = size(w.Control(IDC_VERSE_TEXT));
         SetWindowPos(w.Handle(), nullptr, 0, 0, first.first + 100, first.second + 150, SWP_NOMOVE | SWP_NOZORDER);

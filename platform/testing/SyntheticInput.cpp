@@ -35,7 +35,7 @@ Qt::Key QtKey(WORD virtualKey)
     const std::pair<WORD, Qt::Key> keys[] = {
         {VK_RETURN, Qt::Key_Return}, {VK_ESCAPE, Qt::Key_Escape}, {VK_PRIOR, Qt::Key_PageUp},
         {VK_NEXT, Qt::Key_PageDown}, {VK_HOME, Qt::Key_Home},     {VK_LEFT, Qt::Key_Left},
-        {VK_RIGHT, Qt::Key_Right},   {VK_OEM_PLUS, Qt::Key_Plus},
+        {VK_RIGHT, Qt::Key_Right},   {VK_OEM_PLUS, Qt::Key_Plus}, {VK_OEM_MINUS, Qt::Key_Minus},
     };
     for (const auto& [code, key] : keys)
         if (code == virtualKey)

@@ -12,7 +12,7 @@ constexpr WORD VK_CONTROL = 0x11;
 constexpr WORD VK_MENU = 0x12;  // Alt
 constexpr WORD VK_ESCAPE = 0x1B;
 constexpr WORD VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_HOME = 0x24, VK_LEFT = 0x25, VK_RIGHT = 0x27;  // Page Up, Down
-constexpr WORD VK_OEM_PLUS = 0xBB;
+constexpr WORD VK_OEM_PLUS = 0xBB, VK_OEM_MINUS = 0xBD;
 // '0' to '9' and 'A' to 'Z' are their own codes.
 
 // The desktop a test stands in: its interface font's point size and its widget style
