@@ -202,6 +202,15 @@ TEST_F(DailyCycleTest, StartsLeftWithTheOtherSchedulerGo)
         EXPECT_EQ(ReplacingStartService(&m_at, {}).Register(program, At(2099, 4, 31, 7, 30)).failure, "no such time");
     }
     EXPECT_EQ(JobsOf(program).size(), 1u) << "a refused start leaves the last one";
+    {
+        // at refuses once, as with its spool busy for a moment: the second try takes it.
+        const std::string once = m_folder.PathOf("refused-once");
+        StandInCommands refusingOnce(m_folder.PathOf("bin"),
+                                     {{"at", "[ \"$1\" = -c ] || [ -e '" + once + "' ] || { : > '" + once +
+                                                 "'; exit 1; }; exec /usr/bin/at \"$@\""}});
+        EXPECT_TRUE(ReplacingStartService(&m_at, {}).Register(program, At(2099, 12, 14, 7, 30)).Done());
+    }
+    EXPECT_EQ(JobsOf(program).size(), 1u);
 
     EXPECT_TRUE(ReplacingStartService(&units, {&m_at}).Register(program, At(2099, 12, 12, 7, 30)).Done());
     EXPECT_TRUE(JobsOf(program).empty());
