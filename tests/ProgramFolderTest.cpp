@@ -46,7 +46,6 @@ TEST(ProgramFolderTest, TheFolderOfAnyNameOrTheUsersOwnHoldsTheFiles)
         fs::create_directories(path);
         fs::permissions(path, fs::perms::all);
     }
-    SetModulePathForTesting(folder + "/solmira");
     // A start that shows this reading; the first asks for the settings, which OK keeps. A
     // folder not the user's to write is so for the start: as root, as an ordinary user. In
     // the user's own folder, the user ticks Bell Chime from the menu.
@@ -73,6 +72,7 @@ TEST(ProgramFolderTest, TheFolderOfAnyNameOrTheUsersOwnHoldsTheFiles)
             fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                             fs::perm_options::remove);
         const bool switched = !writable && ::geteuid() == 0 && ::setegid(65534) == 0 && ::seteuid(65534) == 0;
+        SetModulePathForTesting(folder + "/solmira");
         AfxWinMain(0, nullptr, ProgramResources());
         EXPECT_TRUE(!switched || (::seteuid(0) == 0 && ::setegid(0) == 0));
         fs::permissions(folder, fs::perms::all);

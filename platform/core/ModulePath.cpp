@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/core/Paths.h"
+#include "platform/core/ProgramFiles.h"
 
 namespace
 {
@@ -76,5 +77,6 @@ DWORD GetModuleFileName(HINSTANCE /*module*/, LPTSTR buffer, DWORD size)
 
 std::string SetModulePathForTesting(std::string hostPath)
 {
+    ForgetProgramFolderAccess();
     return std::exchange(g_modulePathForTesting, std::move(hostPath));
 }

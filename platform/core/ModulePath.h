@@ -12,6 +12,6 @@ DWORD GetModuleFileName(HINSTANCE module, LPTSTR buffer, DWORD size);
 // The program's full path in the host's form.
 std::string ModuleHostPath();
 
-// Test seam: the host path reported as the program's own (empty: the real one). Returns the
-// one it replaces.
+// Test seam: the host path reported as the program's own (empty: the real one), as if the
+// program started anew from there. Returns the one it replaces.
 std::string SetModulePathForTesting(std::string hostPath);

@@ -1,5 +1,6 @@
 // The user's folder over the program's: decided by whether the user may write the program's
-// folder, looked up afresh at every call so that a file put in place later is found.
+// folder, which is asked once a run; the user's own file is looked up afresh at every call,
+// so that one put in place later is found.
 #include "platform/core/ProgramFiles.h"
 
 #include <fcntl.h>
@@ -8,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <mutex>
 
 #include "platform/core/ModulePath.h"
 #include "platform/core/Paths.h"
@@ -15,14 +17,40 @@
 namespace
 {
 
+// The last program folder asked about, and whether the user may write it. Every open of a
+// file beside the program needs the answer, and a folder's access changes under a running
+// program only by an administrator's hand, so it is asked once a run.
+struct FolderAccess {
+    std::mutex lock;
+    std::string folder;
+    bool writable = false;
+};
+
+FolderAccess& LastAsked()
+{
+    static FolderAccess access;
+    return access;
+}
+
+bool UserMayWrite(const std::string& programFolder)
+{
+    FolderAccess& access = LastAsked();
+    const std::lock_guard<std::mutex> hold(access.lock);
+    if (access.folder != programFolder) {
+        // The effective user decides, and a read-only file system counts as not the user's.
+        access.writable = ::faccessat(AT_FDCWD, programFolder.c_str(), W_OK, AT_EACCESS) == 0;
+        access.folder = programFolder;
+    }
+    return access.writable;
+}
+
 // The name of a file beside the program, or empty when hostPath lies elsewhere or the
 // program's folder is the user's to write.
 std::string OverlaidName(const std::string& hostPath, const std::string& programFolder)
 {
     if (programFolder.empty() || FolderOf(hostPath) != programFolder || NameOf(hostPath).empty())
         return std::string();
-    // The effective user decides, and a read-only file system counts as not the user's.
-    if (::faccessat(AT_FDCWD, programFolder.c_str(), W_OK, AT_EACCESS) == 0)
+    if (UserMayWrite(programFolder))
         return std::string();
     return UserFilesFolder().empty() ? std::string() : NameOf(hostPath);
 }
@@ -60,6 +88,13 @@ void MakeUserFolders(const std::string& folder)
         MakeUserFolders(FolderOf(folder));
         ::mkdir(folder.c_str(), 0700);
     }
+}
+
+void ForgetProgramFolderAccess()
+{
+    FolderAccess& access = LastAsked();
+    const std::lock_guard<std::mutex> hold(access.lock);
+    access.folder.clear();
 }
 
 std::string ProgramHostFolder()

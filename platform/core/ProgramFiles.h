@@ -15,6 +15,9 @@ std::string UserFilesFolder();
 std::string UserStateFolder();
 // Makes a folder and the folders above it that are missing, for the user alone.
 void MakeUserFolders(const std::string& folder);
+// Makes the next call ask again whether the user may write the program's folder: the
+// program is taken to start anew (ModulePath.h's test seam).
+void ForgetProgramFolderAccess();
 // The folder of the running program, in the host's form; empty for a bare program name.
 std::string ProgramHostFolder();
 // Where a read or a write of hostPath goes. Paths that do not lie directly in
