@@ -89,6 +89,13 @@ void AddZoomKeys(ReadingZoom* zoom, Window* readingBox)
         box->viewport()->installEventFilter(new WheelZoom(zoom, box));
 }
 
+// The zoom asked for, within the steps allowed, and never smaller than a few points.
+int ZoomWithin(const QFont& windowFont, int zoom)
+{
+    const int base = static_cast<int>(windowFont.pointSizeF() > 0 ? windowFont.pointSizeF() : windowFont.pixelSize());
+    return std::clamp(zoom, std::max(WindowState::kMinZoom, 4 - base), WindowState::kMaxZoom);
+}
+
 }  // namespace
 
 ReadingZoom::ReadingZoom(DialogWindow* dialog, int remembered) : m_dialog(dialog), m_zoom(remembered)
@@ -97,21 +104,24 @@ ReadingZoom::ReadingZoom(DialogWindow* dialog, int remembered) : m_dialog(dialog
     AddZoomKeys(this, dialog->layout.readingBox);
 }
 
+QFont ReadingFont(const QFont& windowFont, int zoom)
+{
+    QFont font = windowFont;
+    zoom = ZoomWithin(windowFont, zoom);
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() + zoom);
+    else
+        font.setPixelSize(font.pixelSize() + zoom);
+    return font;
+}
+
 void ReadingZoom::Zoom(int steps, bool relative)
 {
     const Window* readingBox = m_dialog->layout.readingBox;
     if (readingBox == nullptr || readingBox->widget == nullptr || m_dialog->widget == nullptr)
         return;
-    QFont font = m_dialog->widget->font();
-    const double base = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize();
-    // Never smaller than a few points, whatever was asked or remembered.
-    const int smallest = std::max(WindowState::kMinZoom, 4 - static_cast<int>(base));
-    const int next = std::clamp(relative ? m_zoom + steps : steps, smallest, WindowState::kMaxZoom);
-    if (font.pointSizeF() > 0)
-        font.setPointSizeF(base + next);
-    else
-        font.setPixelSize(static_cast<int>(base) + next);
-    readingBox->widget->setFont(font);
+    const int next = ZoomWithin(m_dialog->widget->font(), relative ? m_zoom + steps : steps);
+    readingBox->widget->setFont(ReadingFont(m_dialog->widget->font(), next));
     m_dialog->layout.Lay();
     if (next == m_zoom)
         return;

@@ -4,7 +4,12 @@
 // state, never in the program's settings.
 #pragma once
 
+#include <QFont>
+
 struct DialogWindow;
+
+// The reading's font at a zoom from the window's own font, never smaller than a few points.
+QFont ReadingFont(const QFont& windowFont, int zoom);
 
 class ReadingZoom
 {

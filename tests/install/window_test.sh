@@ -4,7 +4,8 @@
 # and OK keeps them in the user's own folder; the main window is a normal application
 # window with its icon, and the Settings and About windows and the message boxes are
 # dialogs owned by it; the daily start registers the installed program with atd; Escape
-# ends the program; the second start does not ask again.
+# ends the program; the second start does not ask again. At a large desktop font and twice
+# the scale the main window still fits its screen.
 #
 #   window_test.sh BUILD_DIR SOURCE_DIR    exit 77 (skipped) without Xvfb and xdotool
 set -euo pipefail
@@ -41,16 +42,17 @@ version=$(sed -n 's/^project(Solmira VERSION \([0-9.]*\).*/\1/p' "$source_dir/CM
     fail "solmira --version does not answer without a display"
 env -i PATH=/usr/bin:/bin "$prefix/bin/solmira" --help | grep -q '^Usage: solmira ' ||
     fail "solmira --help does not answer without a display"
-x_start "$tmp"
+x_start "$tmp" 1920x1080
 # Under the sanitizers, the leaks of the system's libraries on a real display are not ours.
 install -m 644 "$source_dir/tests/install/lsan-suppressions.txt" "$tmp/lsan-suppressions.txt"
 
-# Starts the installed command as the user, with a home of its own and the at scheduler.
+# Starts the installed command as the user, with a home of its own and the at scheduler,
+# and the environment given.
 start_program() {
     "${as_user[@]}" env -i PATH=/usr/bin:/bin DISPLAY="$DISPLAY" HOME="$home" XDG_DATA_HOME="$home/data" \
         XDG_RUNTIME_DIR="$tmp/runtime" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb SOLMIRA_START_SERVICE=at \
         ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
-        LSAN_OPTIONS="suppressions=$tmp/lsan-suppressions.txt" "$prefix/bin/solmira" >>"$tmp/program.log" 2>&1 &
+        LSAN_OPTIONS="suppressions=$tmp/lsan-suppressions.txt" "$@" "$prefix/bin/solmira" >>"$tmp/program.log" 2>&1 &
     program_pid=$!
 }
 
@@ -120,5 +122,15 @@ end_with_escape "$main"
 jobs=$(jobs_of_program)
 [ "$(echo "$jobs" | grep -c .)" -eq 1 ] && at -c "$jobs" | grep -qF "exec '$program' " ||
     fail "the daily start is not one at job that starts $program: '$jobs'"
+
+# --- A large font at twice the scale: the window, and what it can be made, fit the screen ------
+mkdir -p "$home/.config/gtk-3.0" && printf '[Settings]\ngtk-font-name=Cantarell 18\n' >"$home/.config/gtk-3.0/settings.ini"
+start_program QT_QPA_PLATFORMTHEME=gtk3 QT_STYLE_OVERRIDE=Adwaita QT_SCALE_FACTOR=2
+main=$(x_wait_window 'REZEZO 1.0')
+read -r x y w h < <(x_geometry "$main")
+((x >= 0 && y >= 0 && x + w <= 1920 && y + h <= 1080)) || fail "the main window (${w}x$h+$x+$y) leaves the screen"
+read -r w h < <(xprop -id "$main" WM_NORMAL_HINTS | sed -n 's/.*minimum size: \([0-9]*\) by \([0-9]*\).*/\1 \2/p')
+((w <= 1920 && h <= 1080)) || fail "the main window cannot be made smaller than ${w}x$h"
+end_with_escape "$main"
 
 finish "the installed program's windows are as they should be"

@@ -8,13 +8,14 @@
 
 x_server_pid=""
 
-# Starts Xvfb on a display that no other server holds, and sets DISPLAY to it.
+# Starts Xvfb on a display that no other server holds, with a screen of the size given
+# (1024x768 by default), and sets DISPLAY to it.
 x_start() {
-    local folder=$1 number=""
+    local folder=$1 screen=${2:-1024x768} number=""
     # Xvfb picks the free display itself and writes its number: no race with another server.
     # Without -noreset it starts afresh whenever its last client leaves, and a client that
     # comes meanwhile cannot connect.
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -wr 3>"$folder/display" >"$folder/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset -wr 3>"$folder/display" >"$folder/xvfb.log" 2>&1 &
     x_server_pid=$!
     for _ in $(seq 100); do
         number=$(cat "$folder/display" 2>/dev/null || true)
@@ -158,14 +159,18 @@ x_close() {
     return 1
 }
 
+# A window's place on the screen: its left, top, width and height.
+x_geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+                            /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
+}
+
 # A picture of the part of the screen the given windows cover, as PNG.
 x_grab() {
     local out=$1 left=100000 top=100000 right=0 bottom=0 x y w h
     shift
     for id in "$@"; do
-        read -r x y w h < <(xwininfo -id "$id" |
-            awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-                 /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}')
+        read -r x y w h < <(x_geometry "$id")
         ((x < left)) && left=$x
         ((y < top)) && top=$y
         ((x + w > right)) && right=$((x + w))

@@ -1,14 +1,21 @@
-// Dialog controls grown to their content, and the reading box given the window's room.
+// Dialog controls grown to their content, and the reading box given the window's room or
+// giving up its own.
 #include "platform/window/dialog/DialogLayout.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QFontMetrics>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QWidget>
 
 #include <algorithm>
+#include <limits>
 
+#include "platform/window/ReadingZoom.h"
 #include "platform/window/Window.h"
+#include "platform/window/WindowState.h"
+#include "platform/window/dialog/DialogWindow.h"
 
 namespace
 {
@@ -57,25 +64,41 @@ QSize DialogLayout::Lay()
     const size_t count = m_placed.size();
     std::vector<QRect> laid(count);
     const QSize natural = Arrange(QSize(0, 0), laid);
-    QSize extra(0, 0);
-    if (resizable)
-        extra = (widget->size() - QSize(0, barHeight) - natural).expandedTo(QSize(0, 0));
-    if (!extra.isNull())
-        Arrange(extra, laid);
+    // The reading box gives up room down to a few lines, so the window fits a small screen: a
+    // resizable window may be made that small, and any other is cut to the screen.
+    QSize least = natural;
+    for (size_t i = 0; i < count; ++i)
+        if (m_placed[i].control == readingBox && readingBox->widget != nullptr)
+            least = Arrange((LeastReadingBox() - laid[i].size()).boundedTo(QSize(0, 0)), laid);
+    const QSize room =
+        (resizable ? widget->size() - QSize(0, barHeight) : natural.boundedTo(WorkArea().size() - QSize(0, barHeight)))
+            .expandedTo(least);
+    Arrange(room - natural, laid);
     for (size_t i = 0; i < count; ++i)
         if (m_placed[i].control->widget != nullptr)
             m_placed[i].control->widget->setGeometry(laid[i]);
 
-    const QSize whole = natural + QSize(0, barHeight);
     if (resizable) {
-        widget->setMinimumSize(whole);
+        widget->setMinimumSize(least + QSize(0, barHeight));
         widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     } else {
-        widget->setFixedSize(whole);
+        widget->setFixedSize(room + QSize(0, barHeight));
     }
     if (m_bottomBar != nullptr)
         m_bottomBar->setGeometry(0, widget->height() - barHeight, widget->width(), barHeight);
     return natural;
+}
+
+QSize DialogLayout::LeastReadingBox() const
+{
+    auto* box = qobject_cast<QPlainTextEdit*>(readingBox->widget);
+    if (box == nullptr)
+        return ContentSize(readingBox->widget);
+    // A few lines at the smallest zoom, so that no zoom changes what the window can be made.
+    const QFontMetrics smallest(ReadingFont(m_window.widget->font(), WindowState::kMinZoom));
+    const int margins = box->frameWidth() + static_cast<int>(box->document()->documentMargin());
+    const int lines = 3 * smallest.lineSpacing() + 2 * margins;
+    return ContentSize(box).expandedTo(QSize(0, lines));
 }
 
 void DialogLayout::SetBottomBar(QWidget* bar)
@@ -91,7 +114,6 @@ QSize DialogLayout::Arrange(QSize extra, std::vector<QRect>& laid) const
     for (const Placed& p : m_placed)
         if (p.control == readingBox)
             box = &p.rect;
-    std::vector<int> down(count, 0), right(count, 0);
     for (size_t i = 0; i < count; ++i) {
         const QRect& r = m_placed[i].rect;
         QSize size = r.size();
@@ -109,8 +131,9 @@ QSize DialogLayout::Arrange(QSize extra, std::vector<QRect>& laid) const
             size.rwidth() += extra.width();
         laid[i] = QRect(r.topLeft(), size);
     }
-    // Each grown control pushes on those below it and right of it; templates list them
-    // in any order, so the pushes go by place.
+    // Each control is pushed on by those right above it and right left of it, by as much as they
+    // grew or shrank and were pushed themselves; templates list them in any order, so the
+    // pushes go by place.
     std::vector<size_t> byTop(count), byLeft(count);
     for (size_t i = 0; i < count; ++i)
         byTop[i] = byLeft[i] = i;
@@ -121,22 +144,45 @@ QSize DialogLayout::Arrange(QSize extra, std::vector<QRect>& laid) const
     // Where the template lets two controls overlap, the one pushed starts after the other;
     // the reading box alone keeps its overlap, since it ends where the next control begins.
     const auto overlap = [&](size_t j, int gap) { return m_placed[j].control == readingBox ? 0 : std::max(0, -gap); };
-    for (size_t i : byTop)
+    // Whether j comes right before i, with no control between them.
+    const auto next = [&](size_t j, size_t i, bool (*before)(const QRect&, const QRect&)) {
+        if (!before(m_placed[j].rect, m_placed[i].rect))
+            return false;
+        for (size_t k = 0; k < count; ++k)
+            if (before(m_placed[j].rect, m_placed[k].rect) && before(m_placed[k].rect, m_placed[i].rect))
+                return false;
+        return true;
+    };
+    constexpr int kNone = std::numeric_limits<int>::min();
+    std::vector<int> down(count, kNone), right(count, kNone);
+    for (size_t i : byTop) {
         for (size_t j : byTop)
-            if (Above(m_placed[j].rect, m_placed[i].rect))
+            if (next(j, i, Above))
                 down[i] = std::max(down[i], down[j] + laid[j].bottom() - m_placed[j].rect.bottom() +
                                                 overlap(j, m_placed[i].rect.top() - m_placed[j].rect.bottom() - 1));
-    for (size_t i : byLeft)
+        down[i] = down[i] == kNone ? 0 : down[i];
+    }
+    for (size_t i : byLeft) {
         for (size_t j : byLeft)
-            if (LeftOf(m_placed[j].rect, m_placed[i].rect))
+            if (next(j, i, LeftOf))
                 right[i] = std::max(right[i], right[j] + laid[j].right() - m_placed[j].rect.right() +
                                                   overlap(j, m_placed[i].rect.left() - m_placed[j].rect.right() - 1));
-    QSize total = templateSize;
+        right[i] = right[i] == kNone ? 0 : right[i];
+    }
+    // The window keeps the template's margin after the last control of each row and column.
+    const auto last = [&](size_t i, bool (*before)(const QRect&, const QRect&)) {
+        for (size_t k = 0; k < count; ++k)
+            if (before(m_placed[i].rect, m_placed[k].rect))
+                return false;
+        return true;
+    };
+    QSize total = templateSize + extra;
     for (size_t i = 0; i < count; ++i) {
         laid[i].translate(right[i], down[i]);
         const QRect& r = m_placed[i].rect;
-        total = total.expandedTo(QSize(laid[i].right() + 1 + std::max(0, templateSize.width() - r.right() - 1),
-                                       laid[i].bottom() + 1 + std::max(0, templateSize.height() - r.bottom() - 1)));
+        const int marginRight = last(i, LeftOf) ? std::max(0, templateSize.width() - r.right() - 1) : 0;
+        const int marginBottom = last(i, Above) ? std::max(0, templateSize.height() - r.bottom() - 1) : 0;
+        total = total.expandedTo(QSize(laid[i].right() + 1 + marginRight, laid[i].bottom() + 1 + marginBottom));
     }
     // The reading box ends where a control below it begins.
     for (size_t i = 0; box != nullptr && i < count; ++i)

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 #include <utility>
@@ -181,16 +182,17 @@ DialogWindow* DialogWindow::Create(HINSTANCE module, const DialogTemplate& dialo
     }
 
     // An application window with a reading box is the reader's: it may be resized, and
-    // opens at the size it was left at, if that fits the screen.
+    // opens at the size it was left at, as far as the screen holds it (see RunModal).
     const QRect area = WorkArea();
     const WindowState state = LoadWindowState();
     layout.resizable = (dialog->exStyle & WS_EX_APPWINDOW) && layout.readingBox != nullptr;
     const QSize natural = layout.Lay();
     if (layout.resizable) {
         const auto remembered = state.sizes.find(dialog->templateId);
-        if (remembered != state.sizes.end() && remembered->second.width <= area.width() &&
-            remembered->second.height <= area.height())
-            widget->resize(QSize(remembered->second.width, remembered->second.height).expandedTo(natural));
+        QSize size = natural;
+        if (remembered != state.sizes.end())
+            size = QSize(remembered->second.width, remembered->second.height).expandedTo(natural);
+        widget->resize(size);
         // Maximized, it keeps the normal size it had to come back to.
         if (remembered != state.sizes.end() && remembered->second.maximized)
             widget->setWindowState(widget->windowState() | Qt::WindowMaximized);
@@ -222,6 +224,19 @@ void DialogWindow::Remember() const
     const QSize size =
         (widget->isMaximized() || widget->isFullScreen()) ? widget->normalGeometry().size() : widget->size();
     RememberSize(templateId, size.width(), size.height() - layout.barHeight, widget->isMaximized());
+}
+
+void DialogWindow::FitWorkArea() const
+{
+    // The frame is known once the window exists, where the platform draws one.
+    widget->winId();
+    const QMargins frame = widget->windowHandle() != nullptr ? widget->windowHandle()->frameMargins() : QMargins();
+    const QRect area = WorkArea();
+    if (layout.resizable)
+        widget->resize(widget->size().boundedTo(area.size().shrunkBy(frame)));
+    const QSize size = widget->size().grownBy(frame);
+    widget->move(std::max(area.left(), std::min(widget->x(), area.right() + 1 - size.width())),
+                 std::max(area.top(), std::min(widget->y(), area.bottom() + 1 - size.height())));
 }
 
 void DialogWindow::AddControl(std::unique_ptr<Window> control)
@@ -259,6 +274,7 @@ int DialogWindow::RunModal()
         // treats it as the normal window it is.
         if (owner != nullptr)
             widget->setWindowModality(Qt::ApplicationModal);
+        FitWorkArea();
         widget->show();
         widget->raise();
         widget->activateWindow();

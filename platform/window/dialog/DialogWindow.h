@@ -33,6 +33,9 @@ struct DialogWindow : Window {
 
     // Gives the window's widget the icon set with WM_SETICON, its images decoded.
     void ShowIcon() const;
+    // Brings the window, frame and all, within the screen's work area: a resizable one is cut
+    // to it, and any one moved onto it, wherever it was placed and however its bar grew it.
+    void FitWorkArea() const;
     // What the window leaves for the next start: its size, when the user may change it.
     void Remember() const;
 
