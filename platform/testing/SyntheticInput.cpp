@@ -13,8 +13,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRegularExpression>
-#include <QStyle>
-#include <QStyleFactory>
 #include <QTest>
 #include <QTimeEdit>
 #include <QToolButton>
@@ -23,6 +21,7 @@
 
 #include "platform/testing/ScriptedUser.h"
 #include "platform/testing/WindowQueries.h"
+#include "platform/window/DesktopStyle.h"
 #include "platform/window/LocalDates.h"
 #include "platform/window/controls/MenuBarControl.h"
 #include "platform/window/dialog/DialogWindow.h"
@@ -129,16 +128,11 @@ void WindowView::ChooseMenuCommand(UINT command) const
 BOOL SetDesktopForTesting(int pointSize, const char* style)
 {
     static const QFont startFont = QApplication::font();
-    static const QString startStyle = QApplication::style()->name();
     QFont font = startFont;
     if (pointSize > 0)
         font.setPointSize(pointSize);
     QApplication::setFont(font);
-    QStyle* next = QStyleFactory::create(style != nullptr ? QString::fromLatin1(style) : startStyle);
-    if (next == nullptr)
-        return FALSE;
-    QApplication::setStyle(next);
-    return TRUE;
+    return UseStyle(style);
 }
 
 int TextAttributePointSize(HWND control)

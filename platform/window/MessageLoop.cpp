@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/window/DesktopStyle.h"
 #include "platform/window/Display.h"
 
 namespace
@@ -158,6 +159,7 @@ BOOL StartWindowSystem(int& argc, char** argv, void (*onFailure)())
     ++g_starts;
     // Windows come and go inside modal runs; the last one closing must not end them all.
     QApplication::setQuitOnLastWindowClosed(false);
+    UseStyle(nullptr);
     // The desktop entry's name ties the windows to the launcher and its icon where the
     // window class cannot (on Wayland, as the windows' application id).
     QGuiApplication::setDesktopFileName(QStringLiteral(SOLMIRA_DESKTOP_FILE_NAME));
