@@ -340,8 +340,8 @@ TEST_F(SettingsWindowTest, TheSettingsWindowFromTheMenu)
 }
 
 // The windows in the styles and sizes of desktops: every control shows its content whole,
-// and none covers another; the date field's calendar drops from its right edge; their date
-// and time fields take no date-time that cannot exist.
+// and none covers another; a check box shows on a dark window; the date field's calendar drops from its right edge;
+// their date and time fields take no date-time that cannot exist.
 TEST_F(ControlsTest, EveryControlShowsWholeAndApartAndNoBadDateTimeIsTaken)
 {
     m_clock.Set(2026, 3, 21);
@@ -363,6 +363,10 @@ TEST_F(ControlsTest, EveryControlShowsWholeAndApartAndNoBadDateTimeIsTaken)
                         EXPECT_TRUE(a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top)
                             << "controls " << seen[i].id << " and " << seen[j].id << " overlap";
                     }
+                }
+                if (id == IDD_SETTINGS) {
+                    EXPECT_GE(UntickedBoxApartInTheDark(w.Control(IDC_AUTORUN)), 24)
+                        << "the box vanishes on a dark window";
                 }
                 if (field == 0)
                     return;

@@ -9,14 +9,18 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPalette>
 #include <QRegularExpression>
+#include <QStyleOption>
 #include <QTest>
 #include <QTimeEdit>
 #include <QToolButton>
 
+#include <cstdlib>
 #include <utility>
 
 #include "platform/testing/ScriptedUser.h"
@@ -166,4 +170,20 @@ std::vector<SeenControl> SeenControls(HWND window)
         seen.push_back({dialog->controls[i]->id, rect, whole});
     }
     return seen;
+}
+
+int UntickedBoxApartInTheDark(HWND checkBox)
+{
+    auto* box = qobject_cast<QCheckBox*>(checkBox->widget);
+    if (box == nullptr || box->isChecked())
+        return 0;
+    const QColor window(50, 50, 50), text(238, 238, 238);
+    QPalette dark(text, window, window.lighter(), window.darker(), window, text, text, window, window);
+    box->setPalette(dark);
+    const QImage image = box->grab().toImage();
+    box->setPalette(QPalette());
+    QStyleOptionButton option;
+    option.initFrom(box);
+    const QPoint centre = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box).center();
+    return std::abs(qGray(image.pixel(centre * image.devicePixelRatio())) - qGray(window.rgb()));
 }

@@ -30,3 +30,6 @@ struct SeenControl {
     bool whole;
 };
 std::vector<SeenControl> SeenControls(HWND dialog);
+// How far the box of an unticked check box stands from its window, in grey levels, drawn in a
+// dark palette whose text boxes have the window's colour.
+int UntickedBoxApartInTheDark(HWND checkBox);
