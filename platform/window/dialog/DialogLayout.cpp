@@ -169,20 +169,15 @@ QSize DialogLayout::Arrange(QSize extra, std::vector<QRect>& laid) const
                                                   overlap(j, m_placed[i].rect.left() - m_placed[j].rect.right() - 1));
         right[i] = right[i] == kNone ? 0 : right[i];
     }
-    // The window keeps the template's margin after the last control of each row and column.
-    const auto last = [&](size_t i, bool (*before)(const QRect&, const QRect&)) {
-        for (size_t k = 0; k < count; ++k)
-            if (before(m_placed[i].rect, m_placed[k].rect))
-                return false;
-        return true;
-    };
+    // The window keeps the template's margin beyond its controls.
+    QRect bounds;
+    for (const Placed& p : m_placed)
+        bounds |= p.rect;
+    const QSize margin = (templateSize - QSize(bounds.right() + 1, bounds.bottom() + 1)).expandedTo(QSize(0, 0));
     QSize total = templateSize + extra;
     for (size_t i = 0; i < count; ++i) {
         laid[i].translate(right[i], down[i]);
-        const QRect& r = m_placed[i].rect;
-        const int marginRight = last(i, LeftOf) ? std::max(0, templateSize.width() - r.right() - 1) : 0;
-        const int marginBottom = last(i, Above) ? std::max(0, templateSize.height() - r.bottom() - 1) : 0;
-        total = total.expandedTo(QSize(laid[i].right() + 1 + marginRight, laid[i].bottom() + 1 + marginBottom));
+        total = total.expandedTo(QSize(laid[i].right() + 1, laid[i].bottom() + 1) + margin);
     }
     // The reading box ends where a control below it begins.
     for (size_t i = 0; box != nullptr && i < count; ++i)
