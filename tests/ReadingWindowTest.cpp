@@ -174,6 +174,12 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
         w.Key(VK_OEM_PLUS, VK_CONTROL);
         first = size(w.Handle());
         const std::pair<int, int> box = size(w.Control(IDC_VERSE_TEXT));
+        // Made as small as it goes, the box gives up its room and the button moves up with it.
+        SetWindowPos(w.Handle(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER);
+        RECT window{}, button{};
+        EXPECT_TRUE(GetWindowRect(w.Handle(), &window) && GetWindowRect(w.Control(IDOK), &button));
+        EXPECT_LT(window.bottom - window.top, first.second - box.second / 2);
+        EXPECT_LE(button.bottom, window.bottom);
         SetWindowPos(w.Handle(), nullptr, 0, 0, first.first + 100, first.second + 150, SWP_NOMOVE | SWP_NOZORDER);
         grown = size(w.Handle());
         EXPECT_GE(grown.first, first.first + 100);
