@@ -57,6 +57,8 @@ public:
     // A key pressed where the window's focus is; with Ctrl or Alt held when heldKey is
     // VK_CONTROL or VK_MENU, as the zoom keys and the day keys are.
     void Key(WORD virtualKey, WORD heldKey = 0) const;
+    // One notch of the mouse wheel away from the user over a control, with Ctrl held.
+    void CtrlWheel(int id) const;
     // Keys typed into a field after clicking into it; a date field takes them field by field
     // from its first field, as the keyboard fills it.
     void Type(int id, LPCTSTR keys) const;

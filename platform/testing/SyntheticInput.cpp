@@ -3,6 +3,7 @@
 #include "platform/testing/SyntheticInput.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <QTest>
 #include <QTimeEdit>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <cstdlib>
 #include <utility>
@@ -66,6 +68,18 @@ void WindowView::Key(WORD virtualKey, WORD heldKey) const
                       : heldKey == VK_MENU  ? Qt::AltModifier
                                             : Qt::NoModifier;
     QTest::keyClick(target, QtKey(virtualKey), held);
+}
+
+void WindowView::CtrlWheel(int id) const
+{
+    QWidget* widget = Control(id)->widget;
+    ASSERT_TRUE(widget != nullptr && widget->isVisible()) << "control " << id << " is not shown";
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(widget))
+        widget = area->viewport();  // a text box's text takes the wheel
+    const QPointF at = QRectF(widget->rect()).center();
+    QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &wheel);
 }
 
 void WindowView::Type(int id, LPCTSTR keys) const

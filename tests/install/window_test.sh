@@ -89,7 +89,7 @@ x_keys "$settings" Tab Tab space
 notice=$(x_wait_window 'Support Notice')
 check_window "the Support Notice box" "$notice" DIALOG "$settings"
 x_close "$notice" Return
-x_keys "$settings" Return
+x_keys "$settings" KP_Enter  # the keypad's Enter is OK too
 x_close "$(x_wait_window Autorun)" Return
 
 # --- The main window ---------------------------------------------------------------------
