@@ -203,6 +203,13 @@ TEST_F(DailyCycleTest, StartsLeftWithTheOtherSchedulerGo)
     }
     EXPECT_EQ(JobsOf(program).size(), 1u) << "a refused start leaves the last one";
     {
+        // The old job stays however often atrm is asked: the start is not as asked, though
+        // systemd, looked at last, holds nothing.
+        StandInCommands notRemoving(m_folder.PathOf("not-removing"), {{"atrm", "exit 1"}});
+        EXPECT_EQ(ReplacingStartService(&m_at, {&units}).Register(program, At(2099, 12, 13, 7, 30)).failure,
+                  "at failed");
+    }
+    {
         // at refuses once, as with its spool busy for a moment: the second try takes it.
         const std::string once = m_folder.PathOf("refused-once");
         StandInCommands refusingOnce(m_folder.PathOf("bin"),
@@ -222,13 +229,13 @@ TEST_F(DailyCycleTest, StartsLeftWithTheOtherSchedulerGo)
     EXPECT_EQ(units.Pending(program), std::vector<std::string>());
 }
 
-// Real starts of the program while at's tools give up every third time, as they do when
-// a job file goes (another user's job that ran or was removed) while they read the queue:
-// the service asks again, and never takes a failed answer for an empty queue or a failed
-// removal for a reason to give up the new start. Another program's starts stay. Each run
-// starts with 02:30 chosen on the eve of the spring change (02:30 is skipped, so the job is
-// at 03:30 CEST) and in the repeated hour (at 02:15 CET with 02:30 CEST gone, the job is at
-// 02:30 CET, still ahead), then with 07:30, then with AutoRun off.
+// Real starts of the program while at's tools give up every third time (atq twice in a
+// row), as they do when a job file goes (another user's job that ran or was removed) while
+// they read the queue: the service asks again, and never takes a failed answer for an empty
+// queue or a failed removal for a reason to give up the new start. Another program's starts
+// stay. Each run starts with 02:30 chosen on the eve of the spring change (02:30 is
+// skipped, so the job is at 03:30 CEST) and in the repeated hour (at 02:15 CET with 02:30
+// CEST gone, the job is at 02:30 CET, still ahead), then with 07:30, then with AutoRun off.
 TEST_F(DailyCycleTest, RealStartsWhileAtsToolsGiveUpNowAndThen)
 {
     const std::string neighbour = Made(m_folder.PathOf("neighbour/solmira"));
@@ -239,9 +246,9 @@ TEST_F(DailyCycleTest, RealStartsWhileAtsToolsGiveUpNowAndThen)
                "    echo 'Cannot stat in /var/spool/cron/atjobs: No such file or directory' >&2; exit 1\nfi\n" +
                "exec /usr/bin/" + tool + " \"$@\"";
     };
-    StandInCommands tools(
-        m_folder.PathOf("bin"),
-        {{"atq", givingUp("atq", "")}, {"atrm", givingUp("atrm", "")}, {"at", givingUp("at", "[ \"$1\" = -c ] &&")}});
+    StandInCommands tools(m_folder.PathOf("bin"), {{"atq", givingUp("atq", "[ $((count % 3)) = 1 ] ||")},
+                                                   {"atrm", givingUp("atrm", "")},
+                                                   {"at", givingUp("at", "[ \"$1\" = -c ] &&")}});
     const struct {
         std::time_t now;
         bool autoRun;
@@ -604,6 +611,13 @@ TEST_F(DailyCycleTest, AStartWithoutADisplayKeepsTheDailyStart)
         const std::vector<std::string> pending = m_at.Pending(Program()).value_or(std::vector<std::string>());
         ASSERT_EQ(pending.size(), 1u) << "one start, never none or two";
         EXPECT_EQ(QueuedTime(pending[0]), c.pending);
+        // A daily start's job carries the daily time it is for (the 2nd's after the tries).
+        if (c.daily) {
+            EXPECT_NE(RunCommand({"at", "-c", pending[0]})
+                          .output.find("SOLMIRA_DAILY_START='" +
+                                       std::to_string(dailyStart + (c.pending[9] == '2') * 86400) + "'"),
+                      std::string::npos);
+        }
         m_at.Remove(Program(), pending[0]);
     }
     if (!notRun.empty())
