@@ -184,11 +184,11 @@ TEST_F(DailyCycleTest, StartsLeftWithTheOtherSchedulerGo)
         // slow to answer; the work is done after it.
         EnvironmentGuard unforced("SOLMIRA_START_SERVICE", "");
         StandInCommands slow(m_folder.PathOf("bin"),
-                             {{"systemctl", "[ \"$2\" = show-environment ] && sleep 10; exit 1"}});
+                             {{"systemctl", "[ \"$2\" = show-environment ] && sleep 2; exit 1"}});
         const SYSTEMTIME time = At(2099, 12, 11, 7, 30);
         const auto start = std::chrono::steady_clock::now();
         EXPECT_TRUE(CeRunAppAtTime(DevicePathFromHostPath(program).c_str(), &time));
-        // Waiting for the manager would take the 3 s the program gives it.
+        // Waiting for the manager would take the 2 s it takes to say no.
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
         ASSERT_TRUE(FinishStartRequests(20000));
     }
@@ -318,6 +318,15 @@ TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
     ::close(held);
     ::waitpid(waiting, nullptr, 0);
     EXPECT_EQ(pending(), 1u);
+    {
+        // A new copy reads the old job's script afresh; at gives none once, then the old job goes.
+        const std::string old = m_at.Pending(Program())->at(0);
+        StandInCommands once(m_folder.PathOf("once"), {{"at", "[ \"$2\" = " + old +
+                                                                  " ] && [ ! -e \"$0.1\" ] && : > \"$0.1\" && exit 1\n"
+                                                                  "exec /usr/bin/at \"$@\""}});
+        EXPECT_EQ(RunCommand({Program(), "register", "self"}, std::string(), 20000).status, 0);
+        EXPECT_EQ(pending(), 1u);
+    }
     for (int i = 0; i < 3; ++i) {  // two copies at once, left to end
         RunCommand({"sh", "-c", "\"$0\" register self & \"$0\" register self; wait", Program()}, std::string(), 40000);
         EXPECT_EQ(pending(), 1u) << "two copies at once, " << i;
@@ -528,9 +537,10 @@ TEST_F(DailyCycleTest, AJobOrAUnitStartsItsProgramFromAnyFolder)
     EXPECT_NE(ReadAll(timer).find("\nOnCalendar=2099-12-10 06:30:45 UTC\n"), std::string::npos) << ReadAll(timer);
     const CommandResult calendar = RunCommand({"systemd-analyze", "calendar", "2099-12-10 06:30:45 UTC"});
     EXPECT_NE(calendar.output.find("(in UTC): Thu 2099-12-10 06:30:45 UTC"), std::string::npos) << calendar.output;
-    EXPECT_EQ(FileNames(units).size(), 2u) << "replaced, not added";
     StandInCommands refusing(m_folder.PathOf("bin"), {{"systemctl", "exit 1"}});
     EXPECT_TRUE(SystemdTimerService(units, true).Add(program, instant + 60, {}).empty());
+    EXPECT_TRUE(SystemdTimerService(units, true).Add(program + "2", instant, {}).empty());
+    EXPECT_EQ(FileNames(units).size(), 2u) << "replaced, not added; a refused first start leaves no unit";
     EXPECT_EQ(service.Pending(program), (std::vector<std::string>{"2099-12-10 06:30:45 UTC"}));
     EXPECT_TRUE(replacing.Cancel(program).Done());
     EXPECT_FALSE(fs::exists(timer));
