@@ -319,13 +319,17 @@ TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
     ::waitpid(waiting, nullptr, 0);
     EXPECT_EQ(pending(), 1u);
     {
-        // A new copy reads the old job's script afresh; at gives none once, then the old job goes.
+        // A new copy reads the old job's script afresh (at gives none once, and the old job
+        // still goes), and holds the program's lock while it adds its own.
         const std::string old = m_at.Pending(Program())->at(0);
-        StandInCommands once(m_folder.PathOf("once"), {{"at", "[ \"$2\" = " + old +
-                                                                  " ] && [ ! -e \"$0.1\" ] && : > \"$0.1\" && exit 1\n"
-                                                                  "exec /usr/bin/at \"$@\""}});
+        StandInCommands once(
+            m_folder.PathOf("once"),
+            {{"at", "[ \"$1\" = -c ] || ! flock -n '" + locks[0].string() +
+                        "' true || : > \"$0.unlocked\"\n[ \"$2\" = " + old +
+                        " ] && [ ! -e \"$0.1\" ] && : > \"$0.1\" && exit 1\nexec /usr/bin/at \"$@\""}});
         EXPECT_EQ(RunCommand({Program(), "register", "self"}, std::string(), 20000).status, 0);
         EXPECT_EQ(pending(), 1u);
+        EXPECT_FALSE(fs::exists(m_folder.PathOf("once/at.unlocked")));
     }
     for (int i = 0; i < 3; ++i) {  // two copies at once, left to end
         RunCommand({"sh", "-c", "\"$0\" register self & \"$0\" register self; wait", Program()}, std::string(), 40000);
