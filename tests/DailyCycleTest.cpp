@@ -205,13 +205,11 @@ TEST_F(DailyCycleTest, StartsLeftWithTheOtherSchedulerGo)
     {
         // atrm fails for 2.5 s, longer than one pass asks it: the second pass removes
         // the job, though systemd, looked at last, holds nothing.
-        StandInCommands busy(m_folder.PathOf("busy"),
-                             {{"atrm",
-                               "t=$(date +%s%3N); [ -e \"$0.t\" ] || echo $t > \"$0.t\"\n"
-                               "[ $((t - $(cat \"$0.t\"))) -ge 2500 ] && exec /usr/bin/atrm \"$@\"; exit 1"}});
-        EXPECT_TRUE(ReplacingStartService(nullptr, {&m_at, &units}).Cancel(program).Done());
+        const std::string busy =
+            "[ -e \"$0.t\" ] || date +%s%3N > \"$0.t\"\n[ $(($(date +%s%3N) - $(cat \"$0.t\"))) -ge 2500 ] || exit 1";
+        StandInCommands slowToRemove(m_folder.PathOf("busy"), {{"atrm", busy + "\nexec /usr/bin/atrm \"$@\""}});
+        EXPECT_TRUE(ReplacingStartService(nullptr, {&m_at, &units}).Cancel(program).Done() && JobsOf(program).empty());
     }
-    EXPECT_TRUE(JobsOf(program).empty());
     {
         // at refuses once, as with its spool busy for a moment: the second try takes it.
         const std::string once = m_folder.PathOf("refused-once");
@@ -306,10 +304,8 @@ TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
     // moments; this one must not until the lock is let go.
     const auto atTheLock = [&] {
         std::error_code error;
-        for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(waiting) + "/fd", error))
-            if (fs::read_symlink(fd.path(), error) == locks[0])
-                return true;
-        return false;
+        const fs::directory_iterator fds("/proc/" + std::to_string(waiting) + "/fd", error);
+        return std::any_of(begin(fds), end(fds), [&](auto& fd) { return fs::read_symlink(fd, error) == locks[0]; });
     };
     EXPECT_TRUE(WaitUntil(atTheLock, 20)) << "the copy never came to the lock";
     // 2 s in every build, not scaled: the copy's end waits only 5 s for its registration.
@@ -318,19 +314,14 @@ TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
     ::close(held);
     ::waitpid(waiting, nullptr, 0);
     EXPECT_EQ(pending(), 1u);
-    {
-        // A new copy reads the old job's script afresh (at gives none once, and the old job
-        // still goes), and holds the program's lock while it adds its own.
-        const std::string old = m_at.Pending(Program())->at(0);
-        StandInCommands once(
-            m_folder.PathOf("once"),
-            {{"at", "[ \"$1\" = -c ] || ! flock -n '" + locks[0].string() +
-                        "' true || : > \"$0.unlocked\"\n[ \"$2\" = " + old +
-                        " ] && [ ! -e \"$0.1\" ] && : > \"$0.1\" && exit 1\nexec /usr/bin/at \"$@\""}});
-        EXPECT_EQ(RunCommand({Program(), "register", "self"}, std::string(), 20000).status, 0);
-        EXPECT_EQ(pending(), 1u);
-        EXPECT_FALSE(fs::exists(m_folder.PathOf("once/at.unlocked")));
-    }
+    // A copy reads the old job's script afresh (at gives none once, and the old job still
+    // goes), and holds the program's lock while at adds its job, here and below.
+    StandInCommands once(m_folder.PathOf("once"),
+                         {{"at", "[ \"$1\" = -c ] || ! flock -n -s '" + locks[0].string() +
+                                     "' true || : > \"$0.unlocked\"\n[ \"$2\" = " + m_at.Pending(Program())->at(0) +
+                                     " ] && [ ! -e \"$0.1\" ] && : > \"$0.1\" && exit 1\nexec /usr/bin/at \"$@\""}});
+    EXPECT_EQ(RunCommand({Program(), "register", "self"}, std::string(), 20000).status, 0);
+    EXPECT_EQ(pending(), 1u);
     for (int i = 0; i < 3; ++i) {  // two copies at once, left to end
         RunCommand({"sh", "-c", "\"$0\" register self & \"$0\" register self; wait", Program()}, std::string(), 40000);
         EXPECT_EQ(pending(), 1u) << "two copies at once, " << i;
@@ -368,6 +359,7 @@ TEST_F(DailyCycleTest, TwoCopiesAtOnceKilledAtRandom)
     }
     // The program's end waits for its requests, but not for ever for a scheduler that hangs.
     // What it did not wait for is said.
+    EXPECT_FALSE(fs::exists(m_folder.PathOf("once/at.unlocked"))) << "at added a job without the lock";
     StandInCommands hanging(m_folder.PathOf("bin"), {{"atq", "exec sleep 8"}});
     const auto start = std::chrono::steady_clock::now();
     const CommandResult ended = RunCommand({Program(), "cancel", "self"}, std::string(), 20000);
@@ -449,10 +441,7 @@ TEST_F(DailyCycleTest, AnUpgradeAsTheProgramStartsKeepsItsPath)
         }
         ::usleep(static_cast<useconds_t>(delay));
         ASSERT_EQ(std::rename(upgrade.c_str(), program.c_str()), 0);
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (m_at.Pending(program).value_or(std::vector<std::string>()).empty() &&
-               std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        WaitUntil([&] { return !m_at.Pending(program).value_or(std::vector<std::string>()).empty(); }, 20);
         ::kill(pid, SIGTERM);
         ::waitpid(pid, nullptr, 0);
         ASSERT_EQ(JobsOf(deleted), std::vector<std::string>());
@@ -587,9 +576,7 @@ TEST_F(DailyCycleTest, AStartWithoutADisplayKeepsTheDailyStart)
     }
     const std::shared_ptr<void> stopWeston(nullptr,
                                            [weston](void*) { ::kill(weston, SIGTERM), ::waitpid(weston, nullptr, 0); });
-    for (int wait = 0; wait < 100 && !fs::exists(runtime + "/wayland-solmira"); ++wait)
-        ::usleep(50000);
-    ASSERT_TRUE(fs::exists(runtime + "/wayland-solmira")) << "weston does not run";
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(runtime + "/wayland-solmira"); }, 5)) << "weston does not run";
     // The toolkit's Wayland plugin goes missing in a mount namespace of the program's own.
     const std::string hide =
         "for f in \"$(qtpaths6 --plugin-dir)\"/platforms/libqwayland*.so; do\n"
@@ -629,12 +616,8 @@ TEST_F(DailyCycleTest, AStartWithoutADisplayKeepsTheDailyStart)
         ASSERT_EQ(pending.size(), 1u) << "one start, never none or two";
         EXPECT_EQ(QueuedTime(pending[0]), c.pending);
         // A daily start's job carries the daily time it is for (the 2nd's after the tries).
-        if (c.daily) {
-            EXPECT_NE(RunCommand({"at", "-c", pending[0]})
-                          .output.find("SOLMIRA_DAILY_START='" +
-                                       std::to_string(dailyStart + (c.pending[9] == '2') * 86400) + "'"),
-                      std::string::npos);
-        }
+        const std::string daily = "SOLMIRA_DAILY_START='" + std::to_string(dailyStart + (c.pending[9] == '2') * 86400);
+        EXPECT_EQ(RunCommand({"at", "-c", pending[0]}).output.find(daily + "'") != std::string::npos, c.daily);
         m_at.Remove(Program(), pending[0]);
     }
     if (!notRun.empty())
