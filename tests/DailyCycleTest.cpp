@@ -89,8 +89,9 @@ TEST(SoundTest, PlayingReturnsAtOnce)
     // The platform's own player, not the record that tests use otherwise.
     const TestSeam<SoundPlayer*, SetSoundPlayerForTesting> platformPlayer(nullptr);
     ProgramFolder folder;
-    // A FIFO never opens: should a reader wait, a watchdog opens its other end after 2 s (a
-    // hang, not a slow machine: the call itself reads nothing).
+    // A FIFO opened by a reader that waits opens only with a writer: should the call wait so,
+    // a watchdog opens its other end after 2 s (a hang, not a slow machine: the call itself
+    // reads nothing).
     const std::string fifo = folder.PathOf("slm.wav");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::atomic<bool> returned{false};
