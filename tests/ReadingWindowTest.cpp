@@ -205,6 +205,8 @@ TEST_F(ReadingWindowTest, TheReadingFollowsTheDesktopsFontTheZoomAndTheWindowsSi
         EXPECT_EQ(size(w.Control(IDC_VERSE_TEXT)),
                   std::make_pair(box.first + grown.first - first.first, box.second + grown.second - first.second));
         w.ChooseMenuCommand(ID_OPTIONS_ABOUT);  // its own zoom leaves the reading's as it is
+        EXPECT_TRUE(WaitWhileWindowsRun([&] { return GetParent(GetFocus()) == w.Handle(); }, 2))
+            << "the reading window is not active again";
         w.Key(VK_ESCAPE);
     });
     m_user.Expect(L"About Solmira", [&](WindowView& w) {

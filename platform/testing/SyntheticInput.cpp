@@ -26,6 +26,7 @@
 #include <utility>
 
 #include "platform/testing/ScriptedUser.h"
+#include "platform/testing/TestEnvironment.h"
 #include "platform/testing/WindowQueries.h"
 #include "platform/window/DesktopStyle.h"
 #include "platform/window/LocalDates.h"
@@ -151,6 +152,16 @@ BOOL SetDesktopForTesting(int pointSize, const char* style)
         font.setPointSize(pointSize);
     QApplication::setFont(font);
     return UseStyle(style);
+}
+
+bool WaitWhileWindowsRun(const std::function<bool()>& done, double seconds)
+{
+    return WaitUntil(
+        [&] {
+            QCoreApplication::processEvents();
+            return done();
+        },
+        seconds);
 }
 
 int TextAttributePointSize(HWND control)

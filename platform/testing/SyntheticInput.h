@@ -2,6 +2,7 @@
 // desktop delivers them; the desktop a test stands in, and what the user sees in it.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "platform/window/WinUser.h"
@@ -21,6 +22,10 @@ constexpr WORD VK_OEM_PLUS = 0xBB, VK_OEM_MINUS = 0xBD;
 BOOL SetDesktopForTesting(int pointSize, const char* style);
 // The point size that assistive tools read back from a text box's text attributes; 0 if none.
 int TextAttributePointSize(HWND control);
+
+// Waits, as WaitUntil does, until done() holds, while the window system handles what comes
+// meanwhile (a window's activation, say), as the message loop would.
+bool WaitWhileWindowsRun(const std::function<bool()>& done, double seconds);
 
 // What the user sees of a window's controls: each shown one, where it is, and whether its
 // content (its text, its date) shows whole in it, in the style in use.
