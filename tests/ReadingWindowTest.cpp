@@ -138,6 +138,7 @@ TEST_F(ReadingWindowTest, TheMissingBookDatesAboutAndTheHiddenControls)
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT).rfind(L"What is Solmira?", 0), 0u);
         w.Type(IDC_DATE, L"12312007");  // month, day and year in turn
         EXPECT_EQ(w.ControlText(IDC_VERSE_TEXT), ShownText(365));
+        EXPECT_EQ(w.Time(IDC_DATE).wYear, 2007) << "the year has four digits, though the locale's short date has two";
         m_messages.Take();
         for (const auto& [key, held, verse] : std::vector<std::tuple<WORD, WORD, int>>{{VK_RIGHT, VK_MENU, 1},
                                                                                        {VK_LEFT, VK_MENU, 365},
