@@ -88,6 +88,7 @@ def run(build, tmp):
     reading = main["text"].queryText()
     text = lambda: reading.getText(0, -1)
     check(text().startswith("Verse 152:"), "the first reading is not today's: %r" % text()[:20])
+    check(main["text"].getState().contains(pyatspi.STATE_READ_ONLY), "the reading is offered for editing")
     # Back-tab goes from the button to the reading, in which Down moves the caret a line on.
     main["May All be Well and Happy!"].queryComponent().grabFocus()
     keys("REZEZO 1.0", "shift+Tab")

@@ -112,8 +112,9 @@ check_window "the About window" "$about" DIALOG "$main"
 x_close "$about" Escape
 end_with_escape "$main"
 
-# --- The second start does not ask again ----------------------------------------------------
-start_program
+# --- The second start does not ask again; its session's display is gone, and the one saved
+# at the registration stands in -------------------------------------------------------------
+start_program DISPLAY=:57 SOLMIRA_SAVED_DISPLAY="$DISPLAY"
 main=$(x_wait_window 'REZEZO 1.0')
 x_window_shown Settings && fail "the second start asks for the settings again"
 end_with_escape "$main"
