@@ -59,6 +59,16 @@ TEST(FileReplacementTest, TheOldFileStandsUntilTheNewIsInPlace)
     EXPECT_EQ(fs::status(folder.PathOf("real/slm.dat")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(FileNames(folder.PathOf("real")), kept);
+    // A file its user made read-only stays as it is, though its folder is theirs. Root may
+    // write any file, so as root the folder is an ordinary user's, who writes.
+    const std::string real = folder.PathOf("real"), file = real + "/slm.dat";
+    fs::permissions(folder.Path(), fs::perms::all);
+    fs::permissions(file, fs::perms::owner_read);
+    const bool switched = ::geteuid() == 0 && ::chown(real.c_str(), 65534, 65534) == 0 &&
+                          ::chown(file.c_str(), 65534, 65534) == 0 && ::setegid(65534) == 0 && ::seteuid(65534) == 0;
+    CFile readOnly;
+    EXPECT_FALSE(readOnly.Open(DevicePathFromHostPath(file).c_str(), CFile::modeCreate | CFile::modeWrite));
+    EXPECT_TRUE(!switched || (::seteuid(0) == 0 && ::setegid(0) == 0));
 }
 
 // A save on a full disk leaves the old settings or the new, and where there were none, no
