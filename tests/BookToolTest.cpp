@@ -293,6 +293,8 @@ TEST_F(BookToolTest, ABookIsWrittenWholeOrNotAtAll)
     ExpectRefused(Run(full), 2, book + ": File too large");
     EXPECT_EQ(ReadAll(book), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.Path()), {}), 2);
+    Put("source.txt", "\xEF\xBB\xBF" + text);  // saved with a byte-order mark, as some editors do
+    EXPECT_EQ(Run({"build", source, book}).status, 0);
 }
 
 // Without a path, read and show take $SOLMIRA_BOOK, or else the book the program itself
@@ -316,6 +318,7 @@ TEST_F(BookToolTest, ReadAndShowFindTheBookTheProgramReads)
         {"SOLMIRA_BOOK first", true, true, true, false, "other.pdb", nullptr, "Other"},
         {"BOOK before SOLMIRA_BOOK", false, true, false, true, "none.pdb", "other.pdb", "Other"},
         {"SOLMIRA_BOOK missing", false, true, false, true, "none.pdb", nullptr, "none.pdb"},
+        {"SOLMIRA_BOOK empty", false, true, false, true, "", nullptr, "Program"},
         {"no book in the install", true, false, false, true, nullptr, nullptr, "lib/solmira/solmiraverse.pdb"},
         {"no book in the build folder", false, false, false, true, nullptr, nullptr, "bin/solmiraverse.pdb"},
     };
@@ -363,7 +366,7 @@ TEST_F(BookToolTest, ReadAndShowFindTheBookTheProgramReads)
             if (!read)
                 run.args.push_back("2");
             if (c.solmiraBook != nullptr)
-                run.environment["SOLMIRA_BOOK"] = m_folder.PathOf(c.solmiraBook);
+                run.environment["SOLMIRA_BOOK"] = *c.solmiraBook != '\0' ? m_folder.PathOf(c.solmiraBook) : "";
             run.asOrdinaryUser = !c.folderIsTheUsers;
             const ToolOutcome outcome = Run(run);
             if (c.expected.find('.') != std::string::npos) {
