@@ -38,8 +38,6 @@ ToolOutcome RunTool(const ToolRun& run, const std::string& home)
             args.insert(args.end(), {"-u", name});
     }
     args.insert(args.end(), values.begin(), values.end());
-    if (run.fileSizeLimit >= 0)
-        args.insert(args.end(), {"prlimit", "--fsize=" + std::to_string(run.fileSizeLimit)});
     if (run.asOrdinaryUser && ::geteuid() == 0)
         args.insert(args.end(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
     args.insert(args.end(), {"timeout", "-s", "KILL", std::to_string(kDeadlineSeconds)});

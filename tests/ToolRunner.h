@@ -25,7 +25,6 @@ struct ToolRun {
     bool terminal = false;        // standard output on a pseudo-terminal
     unsigned short columns = 0;   // the terminal's width; 0 tells none
     bool asOrdinaryUser = false;  // as root, run as nobody
-    long fileSizeLimit = -1;      // bytes a file may grow to; -1: no limit
 };
 
 // Runs the tool with home as its user's folder. A tool still running after 20 seconds is

@@ -1,7 +1,6 @@
 // What tests fix: the window system, the time zone, the clock and the program's folder.
 #include "platform/testing/TestEnvironment.h"
 
-#include <dirent.h>
 #include <glob.h>
 #include <unistd.h>
 
@@ -94,19 +93,6 @@ void WriteFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-int OpenDescriptorCount()
-{
-    int count = 0;
-    if (DIR* dir = ::opendir("/proc/self/fd")) {
-        while (const dirent* entry = ::readdir(dir))
-            if (entry->d_name[0] != '.')
-                ++count;
-        ::closedir(dir);
-        --count;  // the one opendir holds
-    }
-    return count;
 }
 
 bool WaitUntil(const std::function<bool()>& done, double seconds)

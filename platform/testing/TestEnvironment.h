@@ -92,9 +92,6 @@ private:
     std::unique_ptr<EnvironmentGuard> m_stateHome;
 };
 
-// The number of file descriptors this process has open.
-int OpenDescriptorCount();
-
 // How many times slower the sanitizer build runs; bounds on waits are scaled by it.
 #ifdef __SANITIZE_ADDRESS__
 constexpr int kSanitizerSlowdown = 5;

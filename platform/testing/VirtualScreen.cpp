@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-VirtualScreen::VirtualScreen()
+VirtualScreen::VirtualScreen(const std::string& authority)
 {
     const char* xvfb = "/usr/bin/Xvfb";
     int fds[2];
@@ -20,8 +20,9 @@ VirtualScreen::VirtualScreen()
     if (m_server == 0) {
         // -noreset: a server that started afresh whenever its last client left would turn
         // away a client that connects in that moment.
+        const char* auth = authority.empty() ? nullptr : authority.c_str();
         ::execl(xvfb, "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0", "1024x768x24",
-                static_cast<char*>(nullptr));
+                auth != nullptr ? "-auth" : nullptr, auth, static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(fds[1]);

@@ -9,8 +9,9 @@ class VirtualScreen
 {
 public:
     // Starts Xvfb and waits until it takes connections; Display() is empty when it could
-    // not be started (no Xvfb installed, say).
-    VirtualScreen();
+    // not be started (no Xvfb installed, say). With an authority file, only a client that
+    // holds its cookie may connect.
+    explicit VirtualScreen(const std::string& authority = "");
     ~VirtualScreen();
     VirtualScreen(const VirtualScreen&) = delete;
     VirtualScreen& operator=(const VirtualScreen&) = delete;

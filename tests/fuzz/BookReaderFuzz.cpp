@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(::pwrite(fd, bytes.data(), bytes.size(), 0) == static_cast<ssize_t>(bytes.size()));
     const std::wstring path = DevicePathFromHostPath("/proc/self/fd/" + std::to_string(fd));
 
+    // Every read closes what it opened.
+    const auto descriptors = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    const auto before = descriptors();
     CBookFile book;
     FUZZ_CHECK(book.OpenBook(path.c_str()));
     FUZZ_CHECK(book.Open(path.c_str(), CFile::modeRead | CFile::typeBinary));
@@ -72,6 +77,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         indexes.push_back(data[0] % std::max(count, 1));
     for (const int index : indexes)
         FUZZ_CHECK(book.ReadRecordText(index).Str() == Text(bytes, index));
-    FUZZ_CHECK(!book.IsOpen());
+    FUZZ_CHECK(!book.IsOpen() && descriptors() == before);
     return 0;
 }
