@@ -155,8 +155,8 @@ protected:
 };
 
 // Register and cancel reach both schedulers: a start left with at before a systemd
-// session appeared, or the reverse, goes. A refused start leaves the one pending and says
-// why. A cancel with nothing pending chooses no scheduler and looks at each.
+// session appeared, or the reverse, goes. A refused start or cancel leaves the one pending
+// and says why. A cancel with nothing pending chooses no scheduler and looks at each.
 TEST_F(DailyCycleTest, StartsLeftWithTheOtherSchedulerGo)
 {
     const std::string program = Program();
@@ -198,11 +198,12 @@ TEST_F(DailyCycleTest, StartsLeftWithTheOtherSchedulerGo)
     EXPECT_EQ(JobsOf(program).size(), 1u);
     {
         StandInCommands refusing(m_folder.PathOf("bin"),
-                                 {{"at", "[ \"$1\" = -c ] && exec /usr/bin/at \"$@\"; exit 1"}});
+                                 {{"at", "[ \"$1\" = -c ] && exec /usr/bin/at \"$@\"; exit 1"}, {"atrm", "exit 1"}});
         EXPECT_EQ(ReplacingStartService(&m_at, {}).Register(program, At(2099, 12, 13, 7, 30)).failure, "at refused");
         EXPECT_EQ(ReplacingStartService(&m_at, {}).Register(program, At(2099, 4, 31, 7, 30)).failure, "no such time");
+        EXPECT_EQ(ReplacingStartService(&m_at, {}).Cancel(program).failure, "at failed");
     }
-    EXPECT_EQ(JobsOf(program).size(), 1u) << "a refused start leaves the last one";
+    EXPECT_EQ(JobsOf(program).size(), 1u) << "a refused start or cancel leaves the last one";
     {
         // atrm fails for 2.5 s, longer than one pass asks it: the second pass removes
         // the job, though systemd, looked at last, holds nothing.
