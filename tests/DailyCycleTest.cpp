@@ -325,10 +325,10 @@ TEST_F(DailyCycleTest, TwoCopiesAtOnceAndOneEndedHalfWay)
     EXPECT_EQ(pending(), 1u);
     // A termination signal while a copy registers waits for the work: the old start goes too.
     const std::string old = m_at.Pending(Program())->at(0), slow = m_folder.PathOf("slow/at");
-    StandInCommands slowAt(m_folder.PathOf("slow"),
-                           {{"at",
-                             "[ \"$1\" = -c ] || { : > \"$0.in\"; while [ ! -e \"$0.go\" ]; do sleep 0.05; done; }\n"
-                             "/usr/bin/at \"$@\"; s=$?; : > \"$0.done\"; exit $s"}});
+    StandInCommands slowAt(m_folder.PathOf("slow"), {{"at",
+                                                      "[ \"$1\" = -c ] || { : > \"$0.in\"; for _ in $(seq 400); do\n"
+                                                      "    [ -e \"$0.go\" ] && break; sleep 0.05; done; }\n"
+                                                      "/usr/bin/at \"$@\"; s=$?; : > \"$0.done\"; exit $s"}});
     const pid_t signalled = ::fork();
     if (signalled == 0) {
         ::execl(Program().c_str(), "solmira", "register", "self", nullptr);
