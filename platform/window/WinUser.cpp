@@ -3,6 +3,7 @@
 #include "platform/window/WinUser.h"
 
 #include "platform/window/MessageBoxWindow.h"
+#include "platform/window/WorkArea.h"
 #include "platform/window/controls/MenuBarControl.h"
 #include "platform/window/dialog/DialogWindow.h"
 

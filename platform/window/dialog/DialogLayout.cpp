@@ -15,6 +15,7 @@
 #include "platform/window/ReadingZoom.h"
 #include "platform/window/Window.h"
 #include "platform/window/WindowState.h"
+#include "platform/window/WorkArea.h"
 #include "platform/window/dialog/DialogWindow.h"
 
 namespace

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QScreen>
 #include <QWindow>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include "platform/window/Observers.h"
 #include "platform/window/ReadingZoom.h"
 #include "platform/window/WindowState.h"
+#include "platform/window/WorkArea.h"
 #include "platform/window/controls/ButtonControl.h"
 #include "platform/window/controls/DateTimePickerControl.h"
 #include "platform/window/controls/EditControl.h"
@@ -81,12 +81,6 @@ void PlaceControl(DialogWindow* dialog, Window* control, const DialogItemTemplat
 ActivationObserver SetActivationObserverForTesting(ActivationObserver observer)
 {
     return std::exchange(g_activationObserver, observer);
-}
-
-QRect WorkArea()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 640, 480);
 }
 
 DialogWindow* AsDialog(HWND window)

@@ -55,5 +55,3 @@ struct DialogWindow : Window {
 
 // The dialog window a handle names, or null when it names another kind of window.
 DialogWindow* AsDialog(HWND window);
-// The part of the screen that windows may use.
-QRect WorkArea();
